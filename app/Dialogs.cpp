@@ -5,10 +5,10 @@
 #include "race/Boat.h"
 #include "race/Effects.h"
 #include "race/RaceFlow.h"
+#include "race/RaceMedia.h"
 #include "race/RaceState.h"
 #include "race/RiverObject.h"
 #include "records/Game.h"
-#include "records/GameSound.h"
 #include "records/GameState.h"
 #include "records/HighScores.h"
 #include "records/TextStyles.h"
@@ -34,7 +34,7 @@ void AdvanceExplosions(int lagCount) {
 }  // namespace
 
 void OpenDialog(int kind) {
-    StopSound("Shot");
+    RaceStopSound("Shot");
     if (DialogKind != 0) CloseDialog();
     DialogKind = static_cast<uint8_t>(kind);
     switch (kind) {
@@ -42,15 +42,15 @@ void OpenDialog(int kind) {
             DialogTimer = 2000;
             break;
         case 2:
-            StopSound("Engine");
+            RaceStopSound("Engine");
             break;
         case 3:
-            PlaySound("TimeOver");
+            RacePlaySound("TimeOver");
             DialogTimer = 3000;
             break;
         case 8:
-            StopSound("Engine");
-            PlaySound("GameOver");
+            RaceStopSound("Engine");
+            RacePlaySound("GameOver");
             DialogTimer = 2000;
             break;
         default:
@@ -60,10 +60,10 @@ void OpenDialog(int kind) {
 
 void CloseDialog() {
     if (ScreenMode == smRace) {
-        PlaySound("Engine");
+        RacePlaySound("Engine");
         // Fire still held: the gun sound comes back with the race.
         if (PlayerBoat && PlayerBoat->Firing && (DialogKind == 2 || (DialogKind == 4 && HoverIndex == 2)))
-            PlaySound("Shot");
+            RacePlaySound("Shot");
     }
     if (DialogKind == 0) return;
     if (DialogKind == 8) {
@@ -83,7 +83,7 @@ void DialogFrame(int lagCount) {
     StartFrame(lagCount, false);
     if (ScreenMode == smRace) {
         DrawNeedle();
-        if (PlayerBoat && !PlayerBoat->HasGun) StopSound("Shot");
+        if (PlayerBoat && !PlayerBoat->HasGun) RaceStopSound("Shot");
     }
     switch (DialogKind) {
         case 1:

@@ -1,18 +1,22 @@
 #include "app/Form.h"
 
+#include "app/Dialogs.h"
 #include "app/InputDispatch.h"
 #include "app/Screens.h"
 #include "engine/Errors.h"
-#include "platform/KeyCodes.h"
+#include "race/Effects.h"
+#include "race/RaceFlow.h"
 #include "race/Random.h"
 #include "records/Game.h"
 #include "records/GameState.h"
 #include "records/HighScores.h"
+#include "records/Music.h"
 #include "records/Options.h"
 
 TMForm* MForm = nullptr;
 
-TMForm::TMForm(platform::Window& window) : Window(window), MDXDraw(&window), MDXInput(&window) {
+TMForm::TMForm(platform::Window& window)
+    : Window(window), MDXDraw(&window), MDXInput(&window), MDXSound(this) {
     MForm = this;
     // Design-time settings of the components.
     MDXDraw.Display.SetWidth(800);
@@ -35,6 +39,8 @@ TMForm::TMForm(platform::Window& window) : Window(window), MDXDraw(&window), MDX
     MDXInput.Keyboard.Assigns = TKeyboard::GameAssigns();
     MDXInput.Mouse.BindInputStates = false;
     MDXInput.Reinitialize();
+    MDXWaveList.SetDXSound(&MDXSound);
+    MDXSound.Loaded();
 
     Game = TGame{};
     Game.DXDraw = &MDXDraw;
@@ -43,9 +49,12 @@ TMForm::TMForm(platform::Window& window) : Window(window), MDXDraw(&window), MDX
     Game.SpriteEngine = &MDXSpriteEngine;
     Game.Input = &MDXInput;
     Game.Timer = &MDXTimer;
+    Game.Sound = &MDXSound;
+    Game.WaveList = &MDXWaveList;
     Game.BuildMainMenu = [](bool full, int followUp) { BuildMainMenu(full, followUp); };
     Game.ApplyDisplayMode = [this] { ApplyDisplayMode(); };
     Game.Terminate = [this] { Terminate(); };
+    InstallDialogs();
 
     FormCreate();
 }
@@ -54,6 +63,7 @@ TMForm::~TMForm() {
     FormDestroy();
     // Sprites go before the display they draw on.
     MDXSpriteEngine.Engine().DestroyChildren();
+    Background = nullptr;
     Game = TGame{};
     if (MForm == this) MForm = nullptr;
 }
@@ -62,6 +72,7 @@ void TMForm::FormCreate() {
     // 1. The data: without these the game cannot run; a missing file raises with its name.
     MDXImageList.Items().LoadListFile(Paths.Res1);
     MDXImageList3.Items().LoadListFile(Paths.Res3);
+    MDXWaveList.Items.LoadListFile(Paths.Sounds);
     // 2..4.
     ScreenMode = smStartUp;
     SeedRandom();
@@ -75,8 +86,8 @@ void TMForm::FormCreate() {
     ApplyDisplayMode();
     // 8..10.
     ResetInputEdges();
+    Background = new TScrollBackground(&MDXSpriteEngine.Engine(), "MMBackground");
     BuildMainMenu(true, 0);
-    MDXTimer.SetEnabled(true);
 }
 
 void TMForm::FormDestroy() {
@@ -131,6 +142,7 @@ void UpdateInputEdges(const TDXInput& input) {
 }
 
 void TMForm::MDXTimerTimer(int lagCount) {
+    KeepMusicGoing();
     MDXInput.Poll();
     UpdateInputEdges(MDXInput);
     if (DialogKind == 9 || DialogKind == 10) {
@@ -140,7 +152,8 @@ void TMForm::MDXTimerTimer(int lagCount) {
     switch (ScreenMode) {
         case smMainMenu: MainMenuFrame(lagCount); break;
         case smOptions: OptionsFrame(lagCount); break;
-        case smHighScores: HighScoreFrame(lagCount); break;
+        case smRace: RaceFrame(lagCount); break;
+        case smHighScores: HighScoresFrame(lagCount); break;
         case smHelp: HelpFrame(lagCount); break;
         case smBoatChoice: BoatChoiceFrame(lagCount); break;
         default: break;
@@ -150,15 +163,7 @@ void TMForm::MDXTimerTimer(int lagCount) {
 void TMForm::HandleEvent(const platform::Event& e) {
     using platform::EventKind;
     switch (e.Kind) {
-        case EventKind::KeyDown:
-            // Alt+Enter switches between window and full screen anywhere in the game.
-            if (e.Alt && e.Key == vk::Return) {
-                Options.FullScreen = Options.FullScreen == 1 ? 0 : 1;
-                ApplyDisplayMode();
-                return;
-            }
-            FormKeyDown(e.Key, e.Alt);
-            break;
+        case EventKind::KeyDown: FormKeyDown(e.Key, e.Alt); break;
         case EventKind::KeyUp: FormKeyUp(e.Key); break;
         case EventKind::KeyChar: FormKeyPress(e.Char); break;
         case EventKind::MouseMove: MDXDrawMouseMove(e.X, e.Y); break;

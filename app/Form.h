@@ -8,6 +8,7 @@
 #include "engine/DXClass.h"
 #include "engine/DXDraw.h"
 #include "engine/DXInput.h"
+#include "engine/DXSounds.h"
 #include "engine/DXSprite.h"
 #include "engine/PictureCollection.h"
 #include "platform/Window.h"
@@ -36,6 +37,8 @@ public:
     TDXTimer MDXTimer;
     TDXSpriteEngine MDXSpriteEngine;
     TDXInput MDXInput;
+    TDXSound MDXSound;
+    TDXWaveList MDXWaveList;
 
     // Start-up in its fixed order; shutdown.
     void FormCreate();

@@ -321,7 +321,8 @@ private:
                 Shift(e);
                 Push(e);
                 // Backspace, Enter and Esc also arrive as characters, as on the desktop.
-                if (ev.type == SDL_KEYDOWN && (code == vk::Back || code == vk::Return || code == vk::Escape)) {
+                // (Alt+Enter is the full-screen switch, not a typed Enter.)
+                if (ev.type == SDL_KEYDOWN && !e.Alt && (code == vk::Back || code == vk::Return || code == vk::Escape)) {
                     Event c;
                     c.Kind = EventKind::KeyChar;
                     c.Char = uint8_t(code);

@@ -9,6 +9,8 @@
 #include "engine/DXDraw.h"
 #include "platform/KeyCodes.h"
 #include "platform/Png.h"
+#include "race/RaceState.h"
+#include "records/GameState.h"
 
 namespace fs = std::filesystem;
 
@@ -67,6 +69,9 @@ bool ScratchGameDir::SaveExists(const std::string& name) const {
 
 GameHarness::GameHarness(HarnessOptions options) : dir_(options.Name), clock_(options.ClockStartMs) {
     platform::SetGameClock(&clock_);
+    // Every harness starts from the program's first state, whatever earlier tests left.
+    ResetGameState();
+    ResetRaceState();
     window_.SetForeground(options.KeepFocus);
     form_ = std::make_unique<TMForm>(window_);
 }
@@ -101,7 +106,7 @@ void GameHarness::KeyDown(int key, bool alt) {
     e.Key = key;
     e.Alt = alt;
     window_.Inject(e);
-    if (key == vk::Back || key == vk::Return || key == vk::Escape) {
+    if (!alt && (key == vk::Back || key == vk::Return || key == vk::Escape)) {
         platform::Event c;
         c.Kind = platform::EventKind::KeyChar;
         c.Char = uint8_t(key);
