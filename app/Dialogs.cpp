@@ -1,4 +1,5 @@
 #include "app/Dialogs.h"
+#include "app/QuestionDialogs.h"
 
 #include <string>
 
@@ -37,6 +38,7 @@ void OpenDialog(int kind) {
     RaceStopSound("Shot");
     if (DialogKind != 0) CloseDialog();
     DialogKind = static_cast<uint8_t>(kind);
+    OpenQuestionDialog(kind);
     switch (kind) {
         case 1:
             DialogTimer = 2000;
@@ -76,6 +78,7 @@ void CloseDialog() {
         }
         return;
     }
+    CloseQuestionDialog(DialogKind);
     DialogKind = 0;
 }
 
@@ -118,6 +121,7 @@ void DialogFrame(int lagCount) {
             AdvanceExplosions(lagCount);
             break;
         default:
+            QuestionDialogFrame(DialogKind, lagCount);
             break;
     }
 }

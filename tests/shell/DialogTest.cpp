@@ -1,0 +1,128 @@
+// Dialogs over the menus and the race: the exit and clear-table questions with their saved
+// ranges, the finish-race and send questions, and the name entry.
+#include "ShellFixture.h"
+#include "race/RaceState.h"
+#include "records/HighScores.h"
+
+namespace {
+
+struct Dialogs : ShellFixture {
+    // From the menu into a race with boat 1; runs the level intro out.
+    void StartRace() {
+        FinishIntro();
+        ClickSlot(1);
+        ASSERT_EQ(ScreenMode, smBoatChoice);
+        ClickSlot(7);
+        ASSERT_EQ(ScreenMode, smRace);
+        for (int i = 0; i < 400 && DialogKind == 1; ++i) game->Step();
+        ASSERT_EQ(DialogKind, 0);
+    }
+};
+
+TEST_F(Dialogs, CloseButtonAsksToExitInTheMenusAndNoRestoresTheScreen) {
+    FinishIntro();
+    ClickSlot(3);
+    ASSERT_EQ(ScreenMode, smHighScores);
+    game->Step();
+    const int hover = HoverIndex, first = FirstIndex, last = LastIndex, count = ButtonCount;
+    game->CloseWindow();
+    EXPECT_FALSE(game->Form().Terminated());
+    ASSERT_EQ(DialogKind, 9);
+    EXPECT_EQ(HoverIndex, 12) << "opens on No";
+    game->Step();
+    game->SaveScreenshot(GameHarness::OutputPath("exit-dialog"));
+    // The mouse away from Yes and No takes the highlight off; either arrow then lands on No.
+    game->MoveMouse(5, 5);
+    EXPECT_EQ(HoverIndex, 0);
+    Tap(vk::Left);
+    EXPECT_EQ(HoverIndex, 12);
+    game->Window().SetKey('N', true);
+    game->Step();
+    game->Window().SetKey('N', false);
+    EXPECT_EQ(DialogKind, 0);
+    EXPECT_EQ(HoverIndex, hover);
+    EXPECT_EQ(FirstIndex, first);
+    EXPECT_EQ(LastIndex, last);
+    EXPECT_EQ(ButtonCount, count);
+    EXPECT_EQ(ScreenMode, smHighScores);
+}
+
+TEST_F(Dialogs, ExitYesSavesAndEnds) {
+    FinishIntro();
+    game->CloseWindow();
+    ASSERT_EQ(DialogKind, 9);
+    ClickSlot(11);
+    EXPECT_TRUE(game->Form().Terminated());
+    EXPECT_TRUE(game->Dir().SaveExists("options"));
+}
+
+TEST_F(Dialogs, ClearTableQuestionResetsOnYes) {
+    FinishIntro();
+    HighScores[1] = {"ACE", 9000, 0, 0};
+    ClickSlot(3);
+    ClickSlot(7);
+    ASSERT_EQ(DialogKind, 10);
+    game->Step();
+    game->SaveScreenshot(GameHarness::OutputPath("clear-table-dialog"));
+    game->Window().SetKey('Y', true);
+    game->Step();
+    game->Window().SetKey('Y', false);
+    EXPECT_EQ(DialogKind, 0);
+    EXPECT_EQ(HighScores[1].Name, "ANONYMOUS");
+    EXPECT_EQ(HoverIndex, 7) << "the highlight of the screen below comes back";
+}
+
+TEST_F(Dialogs, FinishRaceOpensOnNoAndEnterResumes) {
+    StartRace();
+    game->CloseWindow();
+    ASSERT_EQ(DialogKind, 4);
+    EXPECT_EQ(HoverIndex, 2);
+    game->Step();
+    game->SaveScreenshot(GameHarness::OutputPath("finish-race-dialog"));
+    game->PressKey(vk::Return);
+    EXPECT_EQ(DialogKind, 0);
+    EXPECT_EQ(ScreenMode, smRace);
+    game->Steps(5);
+    EXPECT_EQ(ScreenMode, smRace);
+}
+
+TEST_F(Dialogs, NameEntryKeepsTenCharactersAndTheCursorBlinks) {
+    StartRace();
+    Score = 12345;
+    game->CloseWindow();
+    ASSERT_EQ(DialogKind, 4);
+    game->Window().SetKey('Y', true);
+    game->Step();
+    game->Window().SetKey('Y', false);
+    ASSERT_EQ(DialogKind, 5) << "a qualifying score asks for the name";
+    game->Type("ABCDEFGHIJKLMN");
+    EXPECT_EQ(PlayerName, "ABCDEFGHIJ");
+    game->Step();
+    ASSERT_NE(NameCursor, nullptr);
+    EXPECT_TRUE(NameCursor->Visible) << "visible on the first frame";
+    // 500 ms of 15 ms frames: the blink comes every 34th frame.
+    std::vector<int> toggles;
+    bool was = NameCursor->Visible;
+    for (int i = 1; i <= 110; ++i) {
+        game->Step();
+        if (NameCursor->Visible != was) toggles.push_back(i), was = NameCursor->Visible;
+    }
+    EXPECT_EQ(toggles, (std::vector<int>{34, 68, 102}));
+    game->SaveScreenshot(GameHarness::OutputPath("name-dialog"));
+    game->PressKey(vk::Back);
+    EXPECT_EQ(PlayerName, "ABCDEFGHI");
+    game->PressKey(vk::Return);
+    ASSERT_EQ(DialogKind, 6);
+    EXPECT_EQ(HoverIndex, 1) << "the send question opens on Yes";
+    EXPECT_EQ(HighScores[1].Name, "ABCDEFGHI");
+    game->Window().SetKey('N', true);
+    game->Step();
+    game->Window().SetKey('N', false);
+    EXPECT_EQ(ScreenMode, smMainMenu);
+    FinishIntro();
+    game->Step();
+    EXPECT_EQ(ScreenMode, smHighScores) << "after a race the table opens by itself";
+    EXPECT_TRUE(ShowsActiveLook(3));
+}
+
+}  // namespace
