@@ -73,6 +73,7 @@ GameHarness::GameHarness(HarnessOptions options) : dir_(options.Name), clock_(op
     ResetGameState();
     ResetRaceState();
     window_.SetForeground(options.KeepFocus);
+    for (const auto& [name, bytes] : options.Saves) dir_.WriteSave(name, bytes);
     form_ = std::make_unique<TMForm>(window_);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -34,6 +35,7 @@ struct HarnessOptions {
     std::string Name;            // scratch folder name (defaults to the running test's name)
     uint32_t ClockStartMs = 1000;
     bool KeepFocus = true;
+    std::map<std::string, std::string> Saves;  // files put into Data/Save before start-up
 };
 
 class GameHarness {
