@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/Form.h"
+#include "platform/DataLocation.h"
 #include "platform/Window.h"
 
 void RunLoopOnce(TMForm& form, platform::Window& window, bool wait) {
@@ -24,6 +25,7 @@ void RunLoop(TMForm& form, platform::Window& window) {
 
 int RunApplication() {
     auto window = platform::CreateSdlWindow(platform::WindowOptions{});
+    platform::SetWindowIconFromFile(*window, platform::kWindowIconFile);
     {
         TMForm form(*window);
         window->Show();

@@ -205,14 +205,7 @@ void FormKeyPress(uint8_t key) {
             MDXDrawClick();
             return;
         }
-        if (HoverIndex == 10 && OptionsTextEditing) {
-            if (key == 8) {
-                if (!Options.AddInfo.empty()) Options.AddInfo.pop_back();
-            } else if (((key >= 'A' && key <= 'Z') || (key >= 'a' && key <= 'z') || key == ' ') &&
-                       Options.AddInfo.size() < 10) {
-                Options.AddInfo.push_back(char(key));
-            }
-        }
+        if (HoverIndex == 10 && OptionsTextEditing) EditAddInfo(char(key));
         return;
     }
     if (ScreenMode == smMainMenu || ScreenMode == smHighScores || ScreenMode == smHelp ||

@@ -5,10 +5,13 @@
 #include <exception>
 
 #include "app/Application.h"
+#include "platform/DataLocation.h"
 
 int main(int argc, char** argv) {
     (void)argc;
     (void)argv;
+    // Installed copies run from a per-user folder; the build folder stays where it is.
+    platform::UseInstalledDataWhenMissing();
     try {
         return RunApplication();
     } catch (const std::exception& e) {
