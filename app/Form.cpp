@@ -12,6 +12,7 @@
 #include "records/HighScores.h"
 #include "records/Music.h"
 #include "records/Options.h"
+#include "records/TextStyles.h"
 
 TMForm* MForm = nullptr;
 
@@ -86,6 +87,8 @@ void TMForm::FormCreate() {
     ApplyDisplayMode();
     // 8..10.
     ResetInputEdges();
+    // Opens the fonts now rather than on the first frame that draws text.
+    PrepareTextStyles();
     Background = new TScrollBackground(&MDXSpriteEngine.Engine(), "MMBackground");
     BuildMainMenu(true, 0);
 }

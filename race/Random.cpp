@@ -1,13 +1,13 @@
 #include "race/Random.h"
 
-#include <chrono>
+#include "platform/Clock.h"
 
 uint32_t RandomState = 0;
 
 void SeedRandom() {
-    // The low 32 bits of a nanosecond counter play the role of the performance counter.
-    auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    RandomState = static_cast<uint32_t>(static_cast<uint64_t>(ticks));
+    // The low 32 bits of the high-resolution counter. It comes from the game's clock, so a test
+    // that drives a fake clock gets the same seed, and the same race, every time.
+    RandomState = static_cast<uint32_t>(platform::GameClock().Counter());
 }
 
 int32_t RandomBelow(int32_t n) {
