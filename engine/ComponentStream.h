@@ -86,6 +86,25 @@ char LowerChar(char c);
 std::string LowerCase(const std::string& s);
 bool SameText(const std::string& a, const std::string& b);
 
+// The root object of a list file (picture list or wave list): a component of the given class
+// whose only property, "List", is the collection being loaded.
+class TListFileComponent : public TStreamObject {
+public:
+    TListFileComponent(std::string className, TStreamCollection& list)
+        : className_(std::move(className)), list_(list) {}
+    std::string StreamClassName() const override { return className_; }
+    bool FindProperty(const std::string& name, TStreamProperty& out) override {
+        if (!SameText(name, "List")) return false;
+        out.Kind = TPropertyKind::Collection;
+        out.Collection = &list_;
+        return true;
+    }
+
+private:
+    std::string className_;
+    TStreamCollection& list_;
+};
+
 // Builds a component-stream file: resource header, "TPF0", the root's names, its properties
 // (flat calls, with Begin/End pairs for collections and items), then Finish.
 class TComponentStreamWriter {

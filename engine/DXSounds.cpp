@@ -7,21 +7,6 @@
 
 namespace {
 
-// The root object of a wave-list file: its only property, "List", is the collection.
-class TWaveCollectionComponent : public TStreamObject {
-public:
-    explicit TWaveCollectionComponent(TWaveCollection& list) : list_(list) {}
-    std::string StreamClassName() const override { return "TWaveCollectionComponent"; }
-    bool FindProperty(const std::string& name, TStreamProperty& out) override {
-        if (!SameText(name, "List")) return false;
-        out.Kind = TPropertyKind::Collection;
-        out.Collection = &list_;
-        return true;
-    }
-
-private:
-    TWaveCollection& list_;
-};
 
 constexpr uint32_t kBusy = platform::kBufferPlaying | platform::kBufferLooping;
 
@@ -345,7 +330,7 @@ void TWaveCollection::LoadListFile(const std::string& path) {
 
 void TWaveCollection::LoadListStream(TByteReader& stream) {
     Clear();
-    TWaveCollectionComponent root(*this);
+    TListFileComponent root("TWaveCollectionComponent", *this);
     ReadPropertyStream(stream, root);
     if (sound_ && sound_->Initialized()) {
         AttachSound(sound_);

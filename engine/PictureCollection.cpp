@@ -9,21 +9,6 @@
 
 namespace {
 
-// The root object of a picture-list file, bound to the collection being loaded.
-class TPictureCollectionComponent : public TStreamObject {
-public:
-    explicit TPictureCollectionComponent(TPictureCollection& list) : list_(list) {}
-    std::string StreamClassName() const override { return "TPictureCollectionComponent"; }
-    bool FindProperty(const std::string& name, TStreamProperty& out) override {
-        if (!SameText(name, "List")) return false;
-        out.Kind = TPropertyKind::Collection;
-        out.Collection = &list_;
-        return true;
-    }
-
-private:
-    TPictureCollection& list_;
-};
 
 }  // namespace
 
@@ -221,7 +206,7 @@ void TPictureCollection::LoadListFile(const std::string& path) {
 
 void TPictureCollection::LoadListStream(TByteReader& stream) {
     Clear();
-    TPictureCollectionComponent root(*this);
+    TListFileComponent root("TPictureCollectionComponent", *this);
     ReadPropertyStream(stream, root);
     if (DisplayReady()) {
         AttachDisplay(*dxDraw_);

@@ -160,8 +160,12 @@ public:
     bool Present(const uint16_t* pixels, int width, int height, int pitchPixels) override {
         if (lost_ || !texture_) return false;
         if (SDL_UpdateTexture(texture_, nullptr, pixels, pitchPixels * 2) != 0) return false;
-        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-        SDL_RenderClear(renderer_);
+        // Only full screen has bars around the picture to clear; in a window the picture
+        // covers everything.
+        if (fullScreen_) {
+            SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+            SDL_RenderClear(renderer_);
+        }
         SDL_Rect dst{0, 0, width, height};
         SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
         SDL_RenderPresent(renderer_);

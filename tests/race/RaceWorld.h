@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/Dialogs.h"
+#include "app/Form.h"
 #include "engine/DIB.h"
 #include "engine/DXClass.h"
 #include "engine/DXDraw.h"
@@ -191,15 +192,7 @@ public:
         if (c.Fire) input.States.Include(isButton8);
         if (c.Pause) input.States.Include(isButton4);
         if (c.Esc) input.States.Include(isButton5);
-        auto edge = [&](bool& hit, bool& wasDown, TDXInputState s) {
-            const bool down = input.Has(s);
-            hit = down && !wasDown;
-            wasDown = down;
-        };
-        edge(PauseKeyHit, PauseKeyWasDown, isButton4);
-        edge(EscKeyHit, EscKeyWasDown, isButton5);
-        edge(YesKeyHit, YesKeyWasDown, isButton6);
-        edge(NoKeyHit, NoKeyWasDown, isButton7);
+        UpdateInputEdges(input);
         RaceFrame(1);
         ++frames;
     }

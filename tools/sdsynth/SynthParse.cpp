@@ -246,12 +246,14 @@ SoundDesc ParseSound(const std::string& text, const std::string& name) {
     return sound;
 }
 
-SoundDesc LoadSoundFile(const std::string& path) {
+std::string ReadTextFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw SynthError(path + ": cannot open the file");
     std::ostringstream text;
     text << in.rdbuf();
-    return ParseSound(text.str(), path);
+    return text.str();
 }
+
+SoundDesc LoadSoundFile(const std::string& path) { return ParseSound(ReadTextFile(path), path); }
 
 } // namespace sdsynth

@@ -33,6 +33,8 @@ SoundDesc ParseSound(const std::string& text, const std::string& name);
 
 // Reads a description file from disk.
 SoundDesc LoadSoundFile(const std::string& path);
+// The whole of a text file; SynthError "<path>: cannot open the file" when it cannot be read.
+std::string ReadTextFile(const std::string& path);
 
 // Checks the values that only make sense together (lengths, loop window); throws SynthError.
 void ValidateSound(const SoundDesc& sound);

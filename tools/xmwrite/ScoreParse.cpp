@@ -343,12 +343,6 @@ Score ParseScore(const std::string& text, const std::string& name) {
     }
 }
 
-Score LoadScoreFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw SynthError(path + ": cannot open the file");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return ParseScore(text.str(), path);
-}
+Score LoadScoreFile(const std::string& path) { return ParseScore(sdsynth::ReadTextFile(path), path); }
 
 } // namespace xmwrite
