@@ -119,10 +119,13 @@ TEST_F(Dialogs, NameEntryKeepsTenCharactersAndTheCursorBlinks) {
     game->Step();
     game->Window().SetKey('N', false);
     EXPECT_EQ(ScreenMode, smMainMenu);
+    EXPECT_EQ(MenuAnimPhase(), 1) << "the menu is rebuilt and animates in";
+    sounds.clear();
     FinishIntro();
     game->Step();
     EXPECT_EQ(ScreenMode, smHighScores) << "after a race the table opens by itself";
     EXPECT_TRUE(ShowsActiveLook(3));
+    EXPECT_EQ(Count("B_Act"), 0) << "the high-score button lights without a click sound";
 }
 
 }  // namespace
