@@ -36,15 +36,15 @@
 namespace racetest {
 
 // A picture the fixture puts in the race list: name, pattern size, pattern count, colour.
-struct PictureSpec {
+struct PictureShape {
     const char* Name;
     int Width, Height, Patterns;
     uint32_t Rgb;  // 0xRRGGBB
 };
 
 // Every race picture with a size like the game's art.
-inline const std::vector<PictureSpec>& RacePictureSpecs() {
-    static const std::vector<PictureSpec> specs = {
+inline const std::vector<PictureShape>& RacePictureShapes() {
+    static const std::vector<PictureShape> shapes = {
         {"Land", 552, 200, 1, 0x2E9BD6},      {"LeftPanel", 124, 600, 1, 0x3A4A6B},
         {"RightPanel", 140, 600, 1, 0x3A4A6B}, {"BoatSmall", 16, 24, 1, 0xFFD23F},
         {"Pointer", 38, 7, 1, 0xE63946},       {"CarAnim", 84, 140, 4, 0xE8F7FF},
@@ -80,29 +80,29 @@ inline const std::vector<PictureSpec>& RacePictureSpecs() {
         {"Boat8", 40, 76, 1, 0xB02A35},        {"Boat8_Inv", 40, 76, 1, 0xB02A35},
         {"Boat9", 36, 74, 1, 0x1D5C7A},        {"Boat9_Inv", 36, 74, 1, 0x1D5C7A},
     };
-    return specs;
+    return shapes;
 }
 
 // Adds a picture of plain colour with a dark outline per pattern, patterns side by side, each
 // pattern a little lighter than the one before.
-inline void AddPicture(TPictureCollection& list, const PictureSpec& spec) {
-    const int w = spec.Width * spec.Patterns, h = spec.Height;
+inline void AddPicture(TPictureCollection& list, const PictureShape& shape) {
+    const int w = shape.Width * shape.Patterns, h = shape.Height;
     std::vector<uint8_t> rgb(size_t(w) * h * 3);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            const int px = x % spec.Width, pattern = x / spec.Width;
-            const bool edge = px < 2 || y < 2 || px >= spec.Width - 2 || y >= h - 2;
+            const int px = x % shape.Width, pattern = x / shape.Width;
+            const bool edge = px < 2 || y < 2 || px >= shape.Width - 2 || y >= h - 2;
             uint8_t* p = &rgb[(size_t(y) * w + x) * 3];
-            const uint32_t c = edge ? 0x1B1B2F : spec.Rgb;
+            const uint32_t c = edge ? 0x1B1B2F : shape.Rgb;
             const int lift = edge ? 0 : pattern * 12;
             p[0] = uint8_t(std::min(255, int((c >> 16) & 0xFF) + lift));
             p[1] = uint8_t(std::min(255, int((c >> 8) & 0xFF) + lift));
             p[2] = uint8_t(std::min(255, int(c & 0xFF) + lift));
         }
     TPictureCollectionItem& item = list.Add();
-    item.SetName(spec.Name);
-    item.PatternWidth = spec.Width;
-    item.PatternHeight = spec.Height;
+    item.SetName(shape.Name);
+    item.PatternWidth = shape.Width;
+    item.PatternHeight = shape.Height;
     item.Transparent = true;
     item.SetTransparentColor(0x00FF00FF);  // magenta, never used in these pictures
     std::vector<uint8_t> payload = MakeDIBPayload(EncodeDIB24(w, h, rgb));
@@ -143,7 +143,7 @@ public:
         if (usesBuiltArt)
             raceList.Items().LoadListFile(built);
         else
-            for (const PictureSpec& s : RacePictureSpecs()) AddPicture(raceList.Items(), s);
+            for (const PictureShape& s : RacePictureShapes()) AddPicture(raceList.Items(), s);
         draw.InitializeDisplay();
 
         Game.DXDraw = &draw;
