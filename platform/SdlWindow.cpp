@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <deque>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "platform/KeyCodes.h"
@@ -261,8 +262,31 @@ public:
     }
 
 private:
+    // Whether the renderer just made draws through an OpenGL that runs on the processor.
+    bool IsSoftwareGl() {
+        SDL_RendererInfo info;
+        if (SDL_GetRendererInfo(renderer_, &info) != 0 || !info.name || std::string(info.name).rfind("opengl", 0) != 0)
+            return false;
+        using GetString = const unsigned char* (*)(unsigned int);
+        auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+        if (!getString) return false;
+        const unsigned char* name = getString(0x1F01);  // the GL renderer's name
+        if (!name) return false;
+        std::string n(reinterpret_cast<const char*>(name));
+        return n.find("llvmpipe") != std::string::npos || n.find("softpipe") != std::string::npos ||
+               n.find("Software Rasterizer") != std::string::npos;
+    }
+
     bool CreateRenderer() {
         renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+        // A "hardware" renderer that is really OpenGL rasterised on the processor (a machine
+        // without a GPU) costs several times the CPU of SDL's own software path, which hands
+        // the finished picture straight to the window system. Unless the player chose a driver.
+        if (renderer_ && !SDL_GetHint(SDL_HINT_RENDER_DRIVER) && IsSoftwareGl()) {
+            SDL_DestroyRenderer(renderer_);
+            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+            renderer_ = nullptr;
+        }
         if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
         if (!renderer_) return false;
         // Letterboxed scaling in full screen; the mouse comes back in 800 x 600 coordinates.
