@@ -27,14 +27,7 @@ void ShowIfDifferent(TCaptionSprite* c, const char* picture) {
 }  // namespace
 
 void OpenOptions() {
-    ScreenMode = smOptions;
-    SkipHoverSound = false;
-    ButtonCount = 10;
-    HoverIndex = 7;
-    FirstIndex = 7;
-    LastIndex = 10;
-    if (ScreenCaption()) ScreenCaption()->Visible = false;
-    if (Game.Timer) Game.Timer->SetEnabled(true);
+    EnterSubScreen(smOptions, 10, 7, 10, 7);
     const char* names[] = {"Options1_1", "Options2_1", "Options3_1", "Options4"};
     for (int i = 0; i < 4; ++i) {
         rows[i] = new TCaptionSprite(&Root(), names[i]);

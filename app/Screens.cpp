@@ -46,18 +46,6 @@ void Button(int slot, const std::string& active, const std::string& inactive, in
     Buttons[size_t(slot)] = new TMenuButton(&Root(), active, y, x, inactivePattern, activePattern, inactive);
 }
 
-// The common start of every sub-screen.
-void EnterSubScreen(int mode, int count, int first, int last, int hover) {
-    ScreenMode = mode;
-    SkipHoverSound = false;
-    ButtonCount = count;
-    FirstIndex = first;
-    LastIndex = last;
-    HoverIndex = hover;
-    if (ScreenCaption()) ScreenCaption()->Visible = false;
-    EnableTimer(true);
-}
-
 // Keeps the sub-screen's own main-menu button lit.
 void LightOwnButton(int slot) {
     if (TMenuButton* b = ButtonAt(slot)) b->SetActiveLook();
@@ -85,6 +73,17 @@ const char* const captionOfSlot[] = {"", "StartC", "OptionsC", "HSC", "HelpC", "
 }  // namespace
 
 TCaptionSprite* ScreenCaption() { return Caption(slotCaption); }
+
+void EnterSubScreen(int mode, int count, int first, int last, int hover) {
+    ScreenMode = mode;
+    SkipHoverSound = false;
+    ButtonCount = count;
+    FirstIndex = first;
+    LastIndex = last;
+    HoverIndex = hover;
+    if (ScreenCaption()) ScreenCaption()->Visible = false;
+    EnableTimer(true);
+}
 
 // ---------------------------------------------------------------- main menu
 

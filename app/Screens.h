@@ -7,6 +7,10 @@ class TCaptionSprite;
 // The main menu's caption (slot 13) and its two panels (slots 14, 15).
 TCaptionSprite* ScreenCaption();
 
+// The common start of every sub-screen beside the main menu: mode, slot ranges, highlight; the
+// menu caption is hidden and the frame timer runs.
+void EnterSubScreen(int mode, int count, int first, int last, int hover);
+
 // Builds the main menu; Rebuild creates it anew (music, panels and buttons slide in); without
 // it the buttons still on screen are re-entered. FollowUp 3 opens the high scores afterwards.
 void BuildMainMenu(bool rebuild, int followUp);

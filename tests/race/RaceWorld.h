@@ -204,6 +204,18 @@ public:
         for (int i = 0; i < 1000 && DialogKind == 1; ++i) Step();
     }
 
+    // An object of Kind in the first free slot, moved to (X, Y).
+    TWallSprite* Put(int kind, double x, double y) {
+        int slot = 1;
+        while (RiverObjectUsed[slot]) ++slot;
+        RiverObjectUsed[slot] = true;
+        auto* o = new TWallSprite(&sprites.Engine(), kind, slot);
+        RiverObjects[slot] = o;
+        o->X = x;
+        o->Y = y;
+        return o;
+    }
+
     // The back surface as a PNG under <build>/test-output.
     bool Screenshot(const std::string& name) {
         const std::filesystem::path dir = std::filesystem::path(SPRAYDASH_BINARY_DIR) / "test-output";

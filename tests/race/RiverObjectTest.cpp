@@ -26,17 +26,7 @@ struct RiverFixture : ::testing::Test {
         };
     }
 
-    // An object of Kind in the first free slot, moved to (X, Y).
-    TWallSprite* Put(int kind, double x, double y) {
-        int slot = 1;
-        while (RiverObjectUsed[slot]) ++slot;
-        RiverObjectUsed[slot] = true;
-        auto* o = new TWallSprite(&world.sprites.Engine(), kind, slot);
-        RiverObjects[slot] = o;
-        o->X = x;
-        o->Y = y;
-        return o;
-    }
+    TWallSprite* Put(int kind, double x, double y) { return world.Put(kind, x, y); }
     // An object lying on the boat's bow.
     TWallSprite* PutOnBoat(int kind) { return Put(kind, boat->X, boat->Y - 10); }
     bool Played(const std::string& name) const {

@@ -21,16 +21,7 @@ struct ShotFixture : ::testing::Test {
         PlayerBoat->X = 380;
         PlayerBoat->Speed = 12;
     }
-    TWallSprite* Put(int kind, double x, double y) {
-        int slot = 1;
-        while (RiverObjectUsed[slot]) ++slot;
-        RiverObjectUsed[slot] = true;
-        auto* o = new TWallSprite(&world.sprites.Engine(), kind, slot);
-        RiverObjects[slot] = o;
-        o->X = x;
-        o->Y = y;
-        return o;
-    }
+    TWallSprite* Put(int kind, double x, double y) { return world.Put(kind, x, y); }
     // Saves the frame and checks that it shows more than a few colours.
     void Shot(const std::string& name) {
         ASSERT_TRUE(world.Screenshot(name));
