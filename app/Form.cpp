@@ -1,41 +1,39 @@
 #include "app/Form.h"
 
-#include "app/Dialogs.h"
 #include "app/InputDispatch.h"
+#include "app/QuestionDialogs.h"
 #include "app/Screens.h"
 #include "engine/Errors.h"
-#include "race/Effects.h"
+#include "race/RaceDialogs.h"
 #include "race/RaceFlow.h"
 #include "race/Random.h"
-#include "records/Game.h"
-#include "records/GameState.h"
 #include "records/HighScores.h"
 #include "records/Music.h"
 #include "records/Options.h"
-#include "records/TextStyles.h"
+#include "stage/Dialogs.h"
+#include "stage/Game.h"
+#include "stage/GameState.h"
+#include "stage/KeyEdges.h"
+#include "stage/ScrollBackground.h"
+#include "stage/TextStyles.h"
 
 TMForm* MForm = nullptr;
 
 TMForm::TMForm(platform::Window& window)
     : Window(window), MDXDraw(&window), MDXInput(&window), MDXSound(this) {
     MForm = this;
-    // Design-time settings of the components.
-    MDXDraw.Display.SetWidth(800);
-    MDXDraw.Display.SetHeight(600);
-    MDXDraw.Display.SetBitCount(16);
-    MDXDraw.Display.FixedBitCount = MDXDraw.Display.FixedRatio = MDXDraw.Display.FixedSize = true;
-    MDXDraw.SetOptions({doAllowReboot, doHardware, doSelectDriver});
+    // Design-time settings of the components; the display, lists and sprite engine are wired
+    // as the race tests wire theirs.
+    WireComponents({MDXDraw, MDXImageList, MDXImageList3, MDXSpriteEngine, MDXInput, MDXTimer, &MDXSound,
+                    &MDXWaveList});
     MDXDraw.OnInitialize = [this] { MDXDrawInitialize(); };
     MDXDraw.OnFinalize = [this] { MDXDrawFinalize(); };
-    MDXImageList.SetDXDraw(&MDXDraw);
-    MDXImageList3.SetDXDraw(&MDXDraw);
     MDXTimer.Loading = true;
     MDXTimer.SetInterval(15);
     MDXTimer.ActiveOnly = true;
     MDXTimer.SetEnabled(false);
     MDXTimer.OnTimer = [this](int lag) { MDXTimerTimer(lag); };
     MDXTimer.Loaded();
-    MDXSpriteEngine.SetDXDraw(&MDXDraw);
     MDXInput.ActiveOnly = true;
     MDXInput.Keyboard.Assigns = TKeyboard::GameAssigns();
     MDXInput.Mouse.BindInputStates = false;
@@ -43,19 +41,10 @@ TMForm::TMForm(platform::Window& window)
     MDXWaveList.SetDXSound(&MDXSound);
     MDXSound.Loaded();
 
-    Game = TGame{};
-    Game.DXDraw = &MDXDraw;
-    Game.ImageList = &MDXImageList;
-    Game.ImageList3 = &MDXImageList3;
-    Game.SpriteEngine = &MDXSpriteEngine;
-    Game.Input = &MDXInput;
-    Game.Timer = &MDXTimer;
-    Game.Sound = &MDXSound;
-    Game.WaveList = &MDXWaveList;
-    Game.BuildMainMenu = [](bool full, int followUp) { BuildMainMenu(full, followUp); };
-    Game.ApplyDisplayMode = [this] { ApplyDisplayMode(); };
-    Game.Terminate = [this] { Terminate(); };
-    InstallDialogs();
+    RegisterRaceDialogs();
+    RegisterShellDialogs();
+    // After a race the main menu is built anew and opens the high-score table.
+    SetRaceOverHandler([] { BuildMainMenu(true, fuHighScores); });
 
     FormCreate();
 }
@@ -65,32 +54,33 @@ TMForm::~TMForm() {
     // Sprites go before the display they draw on.
     MDXSpriteEngine.Engine().DestroyChildren();
     Background = nullptr;
+    ClearDialogs();
     Game = TGame{};
     if (MForm == this) MForm = nullptr;
 }
 
 void TMForm::FormCreate() {
-    // 1. The data: without these the game cannot run; a missing file raises with its name.
+    // The data: without these the game cannot run; a missing file raises with its name.
     MDXImageList.Items().LoadListFile(Paths.Res1);
     MDXImageList3.Items().LoadListFile(Paths.Res3);
     MDXWaveList.Items.LoadListFile(Paths.Sounds);
-    // 2..4.
+    // The start-up screen mode, a seed for the course from the clock, and the frame pace.
     ScreenMode = smStartUp;
     SeedRandom();
     FrameMs = 15;
     VelocityScale = 0.5;
-    // 5, 6. Saves: missing files give the defaults; a table that fails its check is reset.
+    // Saves: missing files give the defaults; a table that fails its check is reset.
     LoadHighScores();
     LoadOptions();
     if (!HighScoreCheckMatches()) ResetHighScores();
-    // 7. The display (its initialise event enables the timer).
+    // The display (its initialise event enables the timer).
     ApplyDisplayMode();
-    // 8..10.
+    // No key counts as pressed yet; the fonts open now rather than on the first frame that draws
+    // text; then the background and the main menu with its intro.
     ResetInputEdges();
-    // Opens the fonts now rather than on the first frame that draws text.
     PrepareTextStyles();
-    Background = new TScrollBackground(&MDXSpriteEngine.Engine(), "MMBackground");
-    BuildMainMenu(true, 0);
+    Background = new TScrollBackground(&MDXSpriteEngine.Engine(), MDXImageList, "MMBackground");
+    BuildMainMenu(true, fuNone);
 }
 
 void TMForm::FormDestroy() {
@@ -127,29 +117,13 @@ void TMForm::EnterWindowed() {
     Window.Center();
 }
 
-void ResetInputEdges() {
-    PauseKeyHit = EscKeyHit = YesKeyHit = NoKeyHit = false;
-    PauseKeyWasDown = EscKeyWasDown = YesKeyWasDown = NoKeyWasDown = false;
-}
-
-void UpdateInputEdges(const TDXInput& input) {
-    auto edge = [&](bool& hit, bool& wasDown, TDXInputState s) {
-        bool down = input.Has(s);
-        hit = down && !wasDown;
-        wasDown = down;
-    };
-    edge(PauseKeyHit, PauseKeyWasDown, isButton4);
-    edge(EscKeyHit, EscKeyWasDown, isButton5);
-    edge(YesKeyHit, YesKeyWasDown, isButton6);
-    edge(NoKeyHit, NoKeyWasDown, isButton7);
-}
-
 void TMForm::MDXTimerTimer(int lagCount) {
     KeepMusicGoing();
     MDXInput.Poll();
     UpdateInputEdges(MDXInput);
-    if (DialogKind == 9 || DialogKind == 10) {
-        if (Game.DialogFrame) Game.DialogFrame(lagCount);
+    // The menu questions run over any screen and draw the whole frame themselves.
+    if (DialogKind == dkExitGame || DialogKind == dkClearTable) {
+        DialogFrame(lagCount);
         return;
     }
     switch (ScreenMode) {
@@ -177,7 +151,7 @@ void TMForm::HandleEvent(const platform::Event& e) {
             break;
         case EventKind::Minimized:
             // Minimising in a race pauses it first.
-            if (ScreenMode == smRace && DialogKind == 0 && Game.OpenDialog) Game.OpenDialog(2);
+            if (ScreenMode == smRace && DialogKind == dkNone) OpenDialog(dkPause);
             break;
         case EventKind::Activated: MDXTimer.ApplicationActivated(); break;
         case EventKind::Deactivated: MDXTimer.ApplicationDeactivated(); break;

@@ -69,10 +69,5 @@ private:
     bool destroyed_ = false;
 };
 
-// Clears every key edge and every was-down flag.
-void ResetInputEdges();
-// Derives the key edges (went down this frame) from the input states.
-void UpdateInputEdges(const TDXInput& input);
-
 // The one form of the program (set while it exists).
 extern TMForm* MForm;

@@ -1,69 +1,65 @@
 // Clicks, keys and hover, dispatched by screen and dialog.
 #include "app/InputDispatch.h"
 
-#include "app/Dialogs.h"
+#include "app/Form.h"
 #include "app/Navigation.h"
 #include "app/Screens.h"
 #include "platform/KeyCodes.h"
 #include "race/RaceFlow.h"
 #include "race/RaceState.h"
-#include "records/Game.h"
-#include "records/GameSound.h"
-#include "records/GameState.h"
 #include "records/HighScores.h"
 #include "records/Options.h"
 #include "records/ResultSubmission.h"
-#include "records/TextStyles.h"
+#include "stage/Dialogs.h"
+#include "stage/Frame.h"
+#include "stage/GameSound.h"
+#include "stage/GameState.h"
+#include "stage/TextStyles.h"
 
 namespace {
 
 void Terminate() {
-    if (Game.Terminate) Game.Terminate();
+    if (MForm) MForm->Terminate();
 }
 
-// Dialog 6 answered Yes: show "Sending..." over the frozen race, send, then end the race.
+// The send-result question answered Yes: show "Sending..." over the frozen race, send, then end
+// the race.
 void SendResult() {
     CloseDialog();
-    OpenDialog(7);
+    OpenDialog(dkSending);
     StartFrame(1, false);
     DrawNeedle();
     DrawRaceHud();
     DrawPowerUpHud();
-    UseTextStyle(7);
+    UseTextStyle(tsQuestion);
     PrintText("Sending...", 400, 277, true);
     EndFrame();
     SubmitResult(PlayerName, Score);
     CloseDialog();
-    EndRace();
-    BuildMainMenu(true, 3);
+    LeaveRace();
 }
 
 void RaceClick() {
     switch (DialogKind) {
-        case 5:
+        case dkEnterName:
             InsertHighScore(PlayerName, Score);
             CloseDialog();
-            OpenDialog(6);
+            OpenDialog(dkSendResult);
             break;
-        case 4: {
+        case dkFinishRace: {
             const int answer = HoverIndex;
             CloseDialog();
-            if (answer != 1) break;
-            if (ScoreQualifies(Score)) {
-                OpenDialog(5);
-            } else {
-                EndRace();
-                BuildMainMenu(true, 3);
-            }
+            if (answer != slRaceYes) break;
+            if (ScoreQualifies(Score)) OpenDialog(dkEnterName);
+            else LeaveRace();
             break;
         }
-        case 6:
-            if (HoverIndex == 1) {
+        case dkSendResult:
+            if (HoverIndex == slRaceYes) {
                 SendResult();
-            } else if (HoverIndex == 2) {
+            } else if (HoverIndex == slRaceNo) {
                 CloseDialog();
-                EndRace();
-                BuildMainMenu(true, 3);
+                LeaveRace();
             }
             break;
         default:
@@ -73,69 +69,69 @@ void RaceClick() {
 
 void MainMenuClick(bool fromKey) {
     // Clicks during the intro animation are ignored.
-    if (MenuAnimPhase() != 0) return;
-    if (HoverIndex >= 1 && HoverIndex <= 6 && !fromKey) PlaySound("B_Act");
+    if (MenuAnimPhase() != mpIdle) return;
+    if (HoverIndex >= slStart && HoverIndex <= slExit && !fromKey) PlaySound("B_Act");
     switch (HoverIndex) {
-        case 1: OpenBoatChoice(); break;
-        case 2: OpenOptions(); break;
-        case 3: OpenHighScores(); break;
-        case 4: OpenHelp(); break;
-        case 5: OpenInBrowser(PublisherSiteUrl()); break;
-        case 6: OpenDialog(9); break;
+        case slStart: OpenBoatChoice(); break;
+        case slOptions: OpenOptions(); break;
+        case slHighScores: OpenHighScores(); break;
+        case slHelp: OpenHelp(); break;
+        case slVisitWeb: OpenInBrowser(PublisherSiteUrl()); break;
+        case slExit: OpenDialog(dkExitGame); break;
         default: break;
     }
 }
 
 void OptionsClick() {
     switch (HoverIndex) {
-        case 7: ToggleFullScreen(); break;
-        case 8: ToggleMusic(); break;
-        case 9: ToggleSound(); break;
-        case 10:
+        case slFullScreen: ToggleFullScreen(); break;
+        case slMusic: ToggleMusic(); break;
+        case slSound: ToggleSound(); break;
+        case slAddInfo:
             if (OptionsTextEditing) StopTextEditing();
             else StartTextEditing();
             break;
         default: break;
     }
-    if (HoverIndex != 10) StopTextEditing();
-    if (HoverIndex == 2) {
+    if (HoverIndex != slAddInfo) StopTextEditing();
+    if (HoverIndex == slOptions) {
         CloseOptions();
-        BuildMainMenu(false, 0);
+        BuildMainMenu(false, fuNone);
     }
 }
 
 void HighScoresClick() {
-    if (HoverIndex == 7) {
-        OpenDialog(10);
-    } else if (HoverIndex == 8) {
+    if (HoverIndex == slClearTable) {
+        OpenDialog(dkClearTable);
+    } else if (HoverIndex == slWorldTable) {
         OpenInBrowser(WorldHighScoreUrl());
-    } else if (HoverIndex != 0) {
+    } else if (HoverIndex != slNone) {
         CloseHighScores();
-        BuildMainMenu(false, 0);
+        BuildMainMenu(false, fuNone);
     }
 }
 
 void HelpClick() {
-    if (HoverIndex == 7) {
+    if (HoverIndex == slPreviousPage) {
         HelpPage = HelpPage == 1 ? 3 : HelpPage - 1;
         ShowHelpPage();
-    } else if (HoverIndex == 8) {
+    } else if (HoverIndex == slNextPage) {
         HelpPage = HelpPage == 3 ? 1 : HelpPage + 1;
         ShowHelpPage();
-    } else if (HoverIndex != 0) {
+    } else if (HoverIndex != slNone) {
         CloseHelp();
-        BuildMainMenu(false, 0);
+        BuildMainMenu(false, fuNone);
     }
 }
 
 void BoatChoiceClick() {
-    if (HoverIndex >= 1 && HoverIndex <= 6) {
+    if (HoverIndex >= slStart && HoverIndex <= slExit) {
         CloseBoatChoice();
-        BuildMainMenu(false, 0);
-    } else if (HoverIndex >= 7 && HoverIndex <= 9) {
-        const int boat = HoverIndex - 6;
+        BuildMainMenu(false, fuNone);
+    } else if (HoverIndex >= slBoat1 && HoverIndex <= slBoat3) {
+        const int boat = HoverIndex - slBoat1 + 1;
         CloseBoatChoice();
-        BuildMainMenu(false, 0);
+        BuildMainMenu(false, fuNone);
         DestroyMainMenu();
         ChosenBoat = boat;
         StartRace();
@@ -145,21 +141,21 @@ void BoatChoiceClick() {
 }  // namespace
 
 void ButtonClick(bool fromKey) {
-    if (HoverIndex == 11 || HoverIndex == 12) PlaySound("B_Act");
-    if (DialogKind == 9) {
-        if (HoverIndex == 11) {
+    if (HoverIndex == slDialogYes || HoverIndex == slDialogNo) PlaySound("B_Act");
+    if (DialogKind == dkExitGame) {
+        if (HoverIndex == slDialogYes) {
             SaveOptions();
             Terminate();
-        } else if (HoverIndex == 12) {
+        } else if (HoverIndex == slDialogNo) {
             CloseDialog();
         }
         return;
     }
-    if (DialogKind == 10) {
-        if (HoverIndex == 11) {
+    if (DialogKind == dkClearTable) {
+        if (HoverIndex == slDialogYes) {
             ResetHighScores();
             CloseDialog();
-        } else if (HoverIndex == 12) {
+        } else if (HoverIndex == slDialogNo) {
             CloseDialog();
         }
         return;
@@ -180,16 +176,16 @@ void MDXDrawClick() { ButtonClick(false); }
 void MDXDrawMouseMove(int x, int y) {
     MouseX = x;
     MouseY = y;
-    if (DialogKind != 0) HitTestDialogButtons();
+    if (DialogKind != dkNone) HitTestDialogButtons();
     else HitTestButtons();
 }
 
 void FormKeyPress(uint8_t key) {
-    const bool nameEntry = ScreenMode == smRace && DialogKind == 5;
+    const bool nameEntry = ScreenMode == smRace && DialogKind == dkEnterName;
     if (!nameEntry && !OptionsTextEditing && key != 13 && key != 27 && key != 8) return;
     if (ScreenMode == smRace) {
         if (key == 13) MDXDrawClick();
-        if (DialogKind == 5) {
+        if (DialogKind == dkEnterName) {
             if (key == 8) {
                 if (!PlayerName.empty()) PlayerName.pop_back();
             } else if (key >= 32 && PlayerName.size() < 10) {
@@ -201,18 +197,18 @@ void FormKeyPress(uint8_t key) {
     if (ScreenMode == smOptions) {
         if (key == 13) MDXDrawClick();
         if (key == 27) {
-            HoverIndex = 2;
+            HoverIndex = slOptions;
             MDXDrawClick();
             return;
         }
-        if (HoverIndex == 10 && OptionsTextEditing) EditAddInfo(char(key));
+        if (HoverIndex == slAddInfo && OptionsTextEditing) EditAddInfo(char(key));
         return;
     }
     if (ScreenMode == smMainMenu || ScreenMode == smHighScores || ScreenMode == smHelp ||
         ScreenMode == smBoatChoice) {
         if (key == 27) {
             if (ScreenMode == smMainMenu) return;
-            HoverIndex = ScreenMode == smHighScores ? 3 : ScreenMode == smHelp ? 4 : 1;
+            HoverIndex = ScreenMode == smHighScores ? slHighScores : ScreenMode == smHelp ? slHelp : slStart;
         }
         ButtonClick(true);
     }
@@ -222,7 +218,7 @@ void FormKeyDown(int key, bool alt) {
     if (key == vk::Control) CtrlDown = true;
     if (key == vk::Return && alt) {
         Options.FullScreen = Options.FullScreen == 1 ? 0 : 1;
-        if (Game.ApplyDisplayMode) Game.ApplyDisplayMode();
+        if (MForm) MForm->ApplyDisplayMode();
     }
 }
 
@@ -231,7 +227,7 @@ void FormKeyUp(int key) {
 }
 
 bool FormCloseQuery() {
-    OpenDialog(9);
-    if (ScreenMode == smRace) OpenDialog(4);
+    OpenDialog(dkExitGame);
+    if (ScreenMode == smRace) OpenDialog(dkFinishRace);
     return false;
 }

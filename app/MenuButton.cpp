@@ -1,10 +1,10 @@
 #include "app/MenuButton.h"
 
 #include "engine/PictureCollection.h"
-#include "records/Game.h"
+#include "stage/Game.h"
 
 namespace {
-TPictureCollectionItem& MenuPicture(const std::string& name) { return Game.ImageList->Items().FindItem(name); }
+TPictureCollectionItem& MenuPicture(const std::string& name) { return MenuPictures().Items().FindItem(name); }
 }  // namespace
 
 TMenuButton::TMenuButton(TSprite* parent, const std::string& activeName, double y, double x, int inactivePattern,

@@ -2,17 +2,17 @@
 
 #include "app/MenuButton.h"
 #include "engine/DXInput.h"
-#include "records/Game.h"
-#include "records/GameSound.h"
-#include "records/GameState.h"
+#include "stage/Game.h"
+#include "stage/GameSound.h"
+#include "stage/GameState.h"
 
 TMenuButton* ButtonAt(int slot) {
-    if (slot < 1 || slot > 18) return nullptr;
+    if (slot < 1 || slot > ButtonSlotCount) return nullptr;
     return dynamic_cast<TMenuButton*>(Buttons[size_t(slot)]);
 }
 
-int32_t& MenuAnimPhase() { return ButtonNumbers[16]; }
-int32_t& MenuAfterAnim() { return ButtonNumbers[17]; }
+int32_t& MenuAnimPhase() { return ButtonNumbers[slAnimPhase]; }
+int32_t& MenuAfterAnim() { return ButtonNumbers[slAfterAnim]; }
 
 namespace {
 
@@ -55,7 +55,7 @@ void HitTestDialogButtons() {
     // Dialogs without buttons have no range to test.
     if (ButtonCount == 0) return;
     for (int i = FirstIndex; i <= LastIndex; ++i)
-        if (i >= 1 && i <= 18 && Hit(Buttons[size_t(i)])) {
+        if (i >= 1 && i <= ButtonSlotCount && Hit(Buttons[size_t(i)])) {
             HoverIndex = i;
             return;
         }
@@ -96,9 +96,8 @@ void NavigateHorizontal(bool wrap) {
 }
 
 void FreeSlot(int slot) {
-    if (slot < 1 || slot > 18) return;
-    delete Buttons[size_t(slot)];
-    Buttons[size_t(slot)] = nullptr;
+    if (slot < 1 || slot > ButtonSlotCount) return;
+    FreeSprite(Buttons[size_t(slot)]);
 }
 
 void FreeButtons() {

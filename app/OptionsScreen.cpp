@@ -4,21 +4,25 @@
 #include "app/MenuButton.h"
 #include "app/Navigation.h"
 #include "app/Screens.h"
-#include "engine/PictureCollection.h"
+#include "app/Form.h"
 #include "engine/DXClass.h"
-#include "race/CaptionSprite.h"
-#include "records/Game.h"
-#include "records/GameState.h"
+#include "engine/PictureCollection.h"
 #include "records/Music.h"
 #include "records/Options.h"
-#include "records/TextStyles.h"
+#include "stage/CaptionSprite.h"
+#include "stage/Frame.h"
+#include "stage/Game.h"
+#include "stage/GameState.h"
+#include "stage/TextStyles.h"
 
 namespace {
 
 TCaptionSprite* rows[4] = {};
 TCaptionSprite* title = nullptr;
 
-TSprite& Root() { return Game.SpriteEngine->Engine(); }
+TSprite& Root() { return SpriteRoot(); }
+
+TCaptionSprite* NewCaption(const char* picture) { return new TCaptionSprite(&Root(), MenuPictures(), picture); }
 
 void ShowIfDifferent(TCaptionSprite* c, const char* picture) {
     if (c && c->Image && c->Image->Name() != picture) c->SetPicture(picture);
@@ -27,21 +31,21 @@ void ShowIfDifferent(TCaptionSprite* c, const char* picture) {
 }  // namespace
 
 void OpenOptions() {
-    EnterSubScreen(smOptions, 10, 7, 10, 7);
+    EnterSubScreen(smOptions, 10, slFullScreen, slAddInfo, slFullScreen);
     const char* names[] = {"Options1_1", "Options2_1", "Options3_1", "Options4"};
     for (int i = 0; i < 4; ++i) {
-        rows[i] = new TCaptionSprite(&Root(), names[i]);
+        rows[i] = NewCaption(names[i]);
         rows[i]->X = 14;
         rows[i]->Y = 180 + 60 * i;
     }
     RefreshOptionCaptions();
     for (int i = 0; i < 4; ++i)
-        Buttons[size_t(7 + i)] = new TMenuButton(&Root(), "OptButton_A", 180 + 60 * i, 14, 0, 0, "OptButton_I");
-    title = new TCaptionSprite(&Root(), "OptionsB");
+        Buttons[size_t(slFullScreen + i)] = new TMenuButton(&Root(), "OptButton_A", 180 + 60 * i, 14, 0, 0, "OptButton_I");
+    title = NewCaption("OptionsB");
     title->X = 12;
     title->Y = 106;
     title->SetZ(2);
-    NameCursor = new TCaptionSprite(&Root(), "Cursor");
+    NameCursor = NewCaption("Cursor");
     NameCursor->X = 264;
     NameCursor->Y = 381;
     NameCursor->SetZ(5);
@@ -54,25 +58,25 @@ void RefreshOptionCaptions() {
     ShowIfDifferent(rows[0], Options.FullScreen == 0 ? "Options1_1" : "Options1_2");
     ShowIfDifferent(rows[1], Options.MusicOn == 1 ? "Options2_1" : "Options2_2");
     ShowIfDifferent(rows[2], Options.SoundOn == 1 ? "Options3_1" : "Options3_2");
-    UseTextStyle(3);
+    UseTextStyle(tsOptionText);
     PrintText(Options.AddInfo, 265, 357, false);
 }
 
 void OptionsFrame(int lagCount) {
     UpdateHover();
     NavigateVertical(true);
-    if (TMenuButton* b = ButtonAt(2)) b->SetActiveLook();
-    if (HoverIndex != 10 && OptionsTextEditing) StopTextEditing();
-    if (HoverIndex != 0 && HoverIndex != 2 && (HoverIndex < 7 || HoverIndex > 10)) {
+    if (TMenuButton* b = ButtonAt(slOptions)) b->SetActiveLook();
+    if (HoverIndex != slAddInfo && OptionsTextEditing) StopTextEditing();
+    if (HoverIndex != slNone && HoverIndex != slOptions && (HoverIndex < slFullScreen || HoverIndex > slAddInfo)) {
         CloseOptions();
-        BuildMainMenu(false, 0);
+        BuildMainMenu(false, fuNone);
         StartFrame(lagCount, true);
         EndFrame();
         return;
     }
     StartFrame(lagCount, true);
     if (OptionsTextEditing && NameCursor) {
-        UseTextStyle(3);
+        UseTextStyle(tsOptionText);
         NameCursor->X = 264 + MeasureText(Options.AddInfo);
         const int interval = Game.Timer ? Game.Timer->Interval() : 15;
         // The frame that hides the cursor takes the interval off twice: kept as the game has
@@ -97,22 +101,17 @@ void OptionsFrame(int lagCount) {
 }
 
 void CloseOptions() {
-    for (auto*& r : rows) {
-        delete r;
-        r = nullptr;
-    }
-    for (int slot = 7; slot <= 10; ++slot) FreeSlot(slot);
-    delete title;
-    title = nullptr;
-    delete NameCursor;
-    NameCursor = nullptr;
+    for (auto*& r : rows) FreeSprite(r);
+    for (int slot = slFullScreen; slot <= slAddInfo; ++slot) FreeSlot(slot);
+    FreeSprite(title);
+    FreeSprite(NameCursor);
     OptionsTextEditing = false;
     if (Game.Timer) Game.Timer->SetEnabled(false);
 }
 
 void ToggleFullScreen() {
     Options.FullScreen = Options.FullScreen == 1 ? 0 : 1;
-    if (Game.ApplyDisplayMode) Game.ApplyDisplayMode();
+    if (MForm) MForm->ApplyDisplayMode();
 }
 
 void ToggleMusic() {

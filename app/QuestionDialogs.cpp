@@ -2,23 +2,24 @@
 
 #include <string>
 
-#include "app/Dialogs.h"
 #include "app/InputDispatch.h"
 #include "app/MenuButton.h"
 #include "app/Navigation.h"
 #include "engine/DXClass.h"
-#include "race/CaptionSprite.h"
 #include "race/RaceState.h"
-#include "records/Game.h"
-#include "records/GameSound.h"
-#include "records/GameState.h"
-#include "records/TextStyles.h"
+#include "stage/CaptionSprite.h"
+#include "stage/Dialogs.h"
+#include "stage/Frame.h"
+#include "stage/Game.h"
+#include "stage/GameSound.h"
+#include "stage/GameState.h"
+#include "stage/TextStyles.h"
 
 namespace {
 
-TSprite& Root() { return Game.SpriteEngine->Engine(); }
+TSprite& Root() { return SpriteRoot(); }
 
-void Text(int style, const std::string& text, int y) {
+void Text(TTextStyle style, const std::string& text, int y) {
     UseTextStyle(style);
     PrintText(text, 400, y, true);
 }
@@ -43,149 +44,166 @@ void AnswerKeys(int yesSlot) {
         HoverIndex = yesSlot;
         MDXDrawClick();
     }
-    if (NoKeyHit && DialogKind != 0) {
+    if (NoKeyHit && DialogKind != dkNone) {
         HoverIndex = yesSlot + 1;
         MDXDrawClick();
     }
 }
 
-}  // namespace
-
-bool IsQuestionDialog(int kind) { return (kind >= 4 && kind <= 7) || kind == 9 || kind == 10; }
-
-void OpenQuestionDialog(int kind) {
-    if (!IsQuestionDialog(kind)) return;
-    DialogWindow = new TCaptionSprite(&Root(), "Window");
+// The backdrop every question stands on, from the current screen's picture list.
+void OpenBackdrop() {
+    DialogWindow = new TCaptionSprite(&Root(), ScreenPictures(), "Window");
     DialogWindow->X = 210;
     DialogWindow->Y = 200;
     DialogWindow->SetZ(5);
-    switch (kind) {
-        case 4:
-        case 6:
-            StopSound("Engine");
-            ShowMouseCursor();
-            ButtonCount = 2;
-            HoverIndex = kind == 4 ? 2 : 1;
-            FirstIndex = 1;
-            LastIndex = 2;
-            if (kind == 4) YesNo(1, 307, 414, 340);
-            else YesNo(1, 315, 422, 344);
-            break;
-        case 9:
-        case 10:
-            ShowMouseCursor();
-            SavedFirstIndex = FirstIndex;
-            SavedLastIndex = LastIndex;
-            SavedHoverIndex = HoverIndex;
-            SavedButtonCount = ButtonCount;
-            ButtonCount = 2;
-            HoverIndex = 12;
-            FirstIndex = 11;
-            LastIndex = 12;
-            YesNo(11, 315, 422, 344);
-            break;
-        case 5:
-            StopSound("Engine");
-            NameCursor = new TCaptionSprite(&Root(), "Cursor");
-            NameCursor->X = 217;
-            NameCursor->Y = 363;
-            NameCursor->SetZ(7);
-            NameCursor->Visible = false;
-            CursorBlinkTimer = 0;
-            break;
-        default:
-            break;
+}
+
+void CloseBackdrop() { FreeSprite(DialogWindow); }
+
+// ---------------------------------------------------------------- questions over the race
+
+// Yes and No in slots 1 and 2; the race's engine stops while the question is up.
+void OpenRaceQuestion(int hover, double yesX, double noX, double y) {
+    OpenBackdrop();
+    StopSound("Engine");
+    ShowMouseCursor();
+    ButtonCount = 2;
+    HoverIndex = hover;
+    FirstIndex = slRaceYes;
+    LastIndex = slRaceNo;
+    YesNo(slRaceYes, yesX, noX, y);
+}
+
+void CloseRaceQuestion() {
+    ButtonCount = 2;
+    FreeButtons();
+    HideMouseCursor();
+    CloseBackdrop();
+}
+
+void RaceQuestionFrame(int lagCount) {
+    UpdateHover();
+    NavigateHorizontal(true);
+    AdvanceSlots(slRaceYes, slRaceNo, lagCount);
+}
+
+void OpenFinishRace() { OpenRaceQuestion(slRaceNo, 307, 414, 340); }
+
+void FinishRaceFrame(int lagCount) {
+    RaceQuestionFrame(lagCount);
+    Text(tsQuestion, "Finish race?", 257);
+    if (EscKeyHit) {
+        CloseDialog();
+        return;
+    }
+    AnswerKeys(slRaceYes);
+}
+
+void OpenSendResult() { OpenRaceQuestion(slRaceYes, 315, 422, 344); }
+
+void SendResultFrame(int lagCount) {
+    RaceQuestionFrame(lagCount);
+    Text(tsMessage, "Send the result", 237);
+    Text(tsMessage, "to the World's", 267);
+    Text(tsMessage, "Highscores page?", 297);
+    AnswerKeys(slRaceYes);
+}
+
+// ---------------------------------------------------------------- name entry and sending
+
+void OpenEnterName() {
+    OpenBackdrop();
+    StopSound("Engine");
+    NameCursor = new TCaptionSprite(&Root(), ScreenPictures(), "Cursor");
+    NameCursor->X = 217;
+    NameCursor->Y = 363;
+    NameCursor->SetZ(7);
+    NameCursor->Visible = false;
+    CursorBlinkTimer = 0;
+}
+
+void CloseEnterName() {
+    FreeSprite(NameCursor);
+    CloseBackdrop();
+}
+
+void EnterNameFrame(int) {
+    Text(tsMessage, "Your score is " + std::to_string(Score), 248);
+    Text(tsMessage, "Please, enter your name:", 290);
+    Text(tsMessage, PlayerName, 335);
+    if (NameCursor) {
+        NameCursor->X = MeasureText(PlayerName) / 2.0 + 400;
+        CursorBlinkTimer -= Game.Timer ? Game.Timer->Interval() : 15;
+        if (CursorBlinkTimer <= 0) {
+            NameCursor->Visible = !NameCursor->Visible;
+            CursorBlinkTimer = 500;
+        }
     }
 }
 
-void CloseQuestionDialog(int kind) {
-    switch (kind) {
-        case 4:
-        case 6:
-            ButtonCount = 2;
-            FreeButtons();
-            HideMouseCursor();
-            break;
-        case 9:
-        case 10:
-            FreeDialogButtons();
-            FirstIndex = SavedFirstIndex;
-            LastIndex = SavedLastIndex;
-            HoverIndex = SavedHoverIndex;
-            ButtonCount = SavedButtonCount;
-            if (kind == 9 && ScreenMode == smRace) HideMouseCursor();
-            break;
-        case 5:
-            delete NameCursor;
-            NameCursor = nullptr;
-            break;
-        default:
-            break;
-    }
-    if (IsQuestionDialog(kind)) {
-        delete DialogWindow;
-        DialogWindow = nullptr;
-    }
+void SendingFrame(int) { Text(tsQuestion, "Sending...", 277); }
+
+// ---------------------------------------------------------------- questions over the menus
+
+// Yes and No in slots 11 and 12; the screen's slot range is kept aside until the answer.
+void OpenMenuQuestion() {
+    OpenBackdrop();
+    ShowMouseCursor();
+    SavedFirstIndex = FirstIndex;
+    SavedLastIndex = LastIndex;
+    SavedHoverIndex = HoverIndex;
+    SavedButtonCount = ButtonCount;
+    ButtonCount = 2;
+    HoverIndex = slDialogNo;
+    FirstIndex = slDialogYes;
+    LastIndex = slDialogNo;
+    YesNo(slDialogYes, 315, 422, 344);
 }
 
-void QuestionDialogFrame(int kind, int lagCount) {
-    switch (kind) {
-        case 4:
-            UpdateHover();
-            NavigateHorizontal(true);
-            AdvanceSlots(1, 2, lagCount);
-            Text(7, "Finish race?", 257);
-            if (EscKeyHit) {
-                CloseDialog();
-                return;
-            }
-            AnswerKeys(1);
-            break;
-        case 5:
-            Text(12, "Your score is " + std::to_string(Score), 248);
-            Text(12, "Please, enter your name:", 290);
-            Text(12, PlayerName, 335);
-            if (NameCursor) {
-                NameCursor->X = MeasureText(PlayerName) / 2.0 + 400;
-                CursorBlinkTimer -= Game.Timer ? Game.Timer->Interval() : 15;
-                if (CursorBlinkTimer <= 0) {
-                    NameCursor->Visible = !NameCursor->Visible;
-                    CursorBlinkTimer = 500;
-                }
-            }
-            break;
-        case 6:
-            UpdateHover();
-            NavigateHorizontal(true);
-            AdvanceSlots(1, 2, lagCount);
-            Text(12, "Send the result", 237);
-            Text(12, "to the World's", 267);
-            Text(12, "Highscores page?", 297);
-            AnswerKeys(1);
-            break;
-        case 7:
-            Text(7, "Sending...", 277);
-            break;
-        case 9:
-            UpdateDialogHover();
-            NavigateHorizontal(true);
-            AdvanceSlots(11, 12, lagCount);
-            StartFrame(lagCount, false);
-            Text(7, "Exit the game?", 257);
-            EndFrame();
-            AnswerKeys(11);
-            break;
-        case 10:
-            UpdateDialogHover();
-            NavigateHorizontal(true);
-            AdvanceSlots(11, 12, lagCount);
-            StartFrame(lagCount, false);
-            Text(10, "Do you want to clear", 237);
-            Text(10, "the High Score Table?", 287);
-            EndFrame();
-            AnswerKeys(11);
-            break;
-        default:
-            break;
-    }
+void RestoreMenuSlots() {
+    FreeDialogButtons();
+    FirstIndex = SavedFirstIndex;
+    LastIndex = SavedLastIndex;
+    HoverIndex = SavedHoverIndex;
+    ButtonCount = SavedButtonCount;
+}
+
+void CloseExitGame() {
+    RestoreMenuSlots();
+    if (ScreenMode == smRace) HideMouseCursor();
+    CloseBackdrop();
+}
+
+void CloseClearTable() {
+    RestoreMenuSlots();
+    CloseBackdrop();
+}
+
+// These two draw the whole frame themselves: the form runs them over any screen.
+void MenuQuestionFrame(int lagCount, TTextStyle style, const char* line1, int y1, const char* line2, int y2) {
+    UpdateDialogHover();
+    NavigateHorizontal(true);
+    AdvanceSlots(slDialogYes, slDialogNo, lagCount);
+    StartFrame(lagCount, false);
+    Text(style, line1, y1);
+    if (line2) Text(style, line2, y2);
+    EndFrame();
+    AnswerKeys(slDialogYes);
+}
+
+void ExitGameFrame(int lagCount) { MenuQuestionFrame(lagCount, tsQuestion, "Exit the game?", 257, nullptr, 0); }
+
+void ClearTableFrame(int lagCount) {
+    MenuQuestionFrame(lagCount, tsClearQuestion, "Do you want to clear", 237, "the High Score Table?", 287);
+}
+
+}  // namespace
+
+void RegisterShellDialogs() {
+    RegisterDialog(dkFinishRace, {OpenFinishRace, CloseRaceQuestion, FinishRaceFrame});
+    RegisterDialog(dkEnterName, {OpenEnterName, CloseEnterName, EnterNameFrame});
+    RegisterDialog(dkSendResult, {OpenSendResult, CloseRaceQuestion, SendResultFrame});
+    RegisterDialog(dkSending, {OpenBackdrop, CloseBackdrop, SendingFrame});
+    RegisterDialog(dkExitGame, {OpenMenuQuestion, CloseExitGame, ExitGameFrame});
+    RegisterDialog(dkClearTable, {OpenMenuQuestion, CloseClearTable, ClearTableFrame});
 }

@@ -8,27 +8,27 @@
 #include "app/Navigation.h"
 #include "engine/DXClass.h"
 #include "engine/PictureCollection.h"
-#include "race/CaptionSprite.h"
-#include "race/Effects.h"
-#include "records/Game.h"
-#include "records/GameState.h"
 #include "records/HighScores.h"
 #include "records/Music.h"
-#include "records/TextStyles.h"
+#include "stage/CaptionSprite.h"
+#include "stage/Frame.h"
+#include "stage/Game.h"
+#include "stage/GameState.h"
+#include "stage/ScrollBackground.h"
+#include "stage/TextStyles.h"
 
 namespace {
 
-constexpr int slotCaption = 13, slotUpPanel = 14, slotDownPanel = 15, slotBoatTitle = 18;
 TCaptionSprite* HighScoreTitle = nullptr;
 
-TSprite& Root() { return Game.SpriteEngine->Engine(); }
+TSprite& Root() { return SpriteRoot(); }
 void EnableTimer(bool on) {
     if (Game.Timer) Game.Timer->SetEnabled(on);
 }
 TCaptionSprite* Caption(int slot) { return dynamic_cast<TCaptionSprite*>(Buttons[size_t(slot)]); }
 
 TCaptionSprite* NewCaption(const char* name, double x, double y) {
-    auto* c = new TCaptionSprite(&Root(), name);
+    auto* c = new TCaptionSprite(&Root(), MenuPictures(), name);
     c->X = x;
     c->Y = y;
     return c;
@@ -59,7 +59,7 @@ bool IsOneOf(int v, std::initializer_list<int> list) {
 
 // The ten rows of the table, centred on their columns.
 void DrawTableRows() {
-    UseTextStyle(1);
+    UseTextStyle(tsTableRow);
     for (int r = 1; r <= 10; ++r) {
         const int y = 120 + 32 * r;
         PrintText(std::to_string(r), 62, y, true);
@@ -72,7 +72,7 @@ const char* const captionOfSlot[] = {"", "StartC", "OptionsC", "HSC", "HelpC", "
 
 }  // namespace
 
-TCaptionSprite* ScreenCaption() { return Caption(slotCaption); }
+TCaptionSprite* ScreenCaption() { return Caption(slCaption); }
 
 void EnterSubScreen(int mode, int count, int first, int last, int hover) {
     ScreenMode = mode;
@@ -85,65 +85,78 @@ void EnterSubScreen(int mode, int count, int first, int last, int hover) {
     EnableTimer(true);
 }
 
+void FinishSubScreenFrame(int lagCount, int mode, int ownSlot, std::initializer_list<int> stay, void (*close)(),
+                          void (*draw)()) {
+    LightOwnButton(ownSlot);
+    if (ScreenMode == mode && !IsOneOf(HoverIndex, stay)) {
+        close();
+        BuildMainMenu(false, fuNone);
+    }
+    StartFrame(lagCount, true);
+    if (draw && ScreenMode == mode) draw();
+    EndFrame();
+}
+
 // ---------------------------------------------------------------- main menu
 
-void BuildMainMenu(bool rebuild, int followUp) {
+void BuildMainMenu(bool rebuild, TMenuFollowUp followUp) {
     ScreenMode = smMainMenu;
-    SkipHoverSound = followUp == 3;
+    SkipHoverSound = followUp == fuHighScores;
     ButtonCount = 6;
-    FirstIndex = 1;
-    LastIndex = 6;
+    FirstIndex = slStart;
+    LastIndex = slExit;
     MenuAfterAnim() = followUp;
     if (rebuild) {
         PlayScreenMusic();
-        HoverIndex = followUp == 3 ? 3 : 1;
-        MenuAnimPhase() = 1;
-        if (Background) Background->Image = &Game.ImageList->Items().FindItem("MMBackground");
-        Buttons[slotCaption] = NewCaption("NullCaption", 27, 190);
+        HoverIndex = followUp == fuHighScores ? slHighScores : slStart;
+        MenuAnimPhase() = mpPanels;
+        if (Background) Background->Image = &MenuPictures().Items().FindItem("MMBackground");
+        Buttons[slCaption] = NewCaption("NullCaption", 27, 190);
         TCaptionSprite* up = NewCaption("UpPanel", 0, 0);
         up->Y = -up->Image->FrameHeight();
-        Buttons[slotUpPanel] = up;
+        Buttons[slUpPanel] = up;
         TCaptionSprite* down = NewCaption("DownPanel", 0, 600);
         down->X = 800 - down->Width;
-        Buttons[slotDownPanel] = down;
+        Buttons[slDownPanel] = down;
         const double ys[] = {0, 114, 174, 237, 299, 361, 423};
-        for (int slot = 1; slot <= 5; ++slot) Button(slot, "MMB_Active", "MMB_Inactive", slot - 1, slot - 1, 800, ys[slot]);
-        Button(6, "MM_ExitActive", "MM_ExitInactive", 0, 0, 800, ys[6]);
+        for (int slot = slStart; slot <= slVisitWeb; ++slot)
+            Button(slot, "MMB_Active", "MMB_Inactive", slot - 1, slot - 1, 800, ys[slot]);
+        Button(slExit, "MM_ExitActive", "MM_ExitInactive", 0, 0, 800, ys[slExit]);
     }
     if (ScreenCaption()) ScreenCaption()->Visible = true;
     EnableTimer(true);
 }
 
 void MainMenuFrame(int lagCount) {
-    if (MenuAnimPhase() == 0) {
+    if (MenuAnimPhase() == mpIdle) {
         NavigateVertical(true);
         UpdateHover();
         if (TCaptionSprite* c = ScreenCaption()) {
-            if (HoverIndex >= 1 && HoverIndex <= 6) {
+            if (HoverIndex >= slStart && HoverIndex <= slExit) {
                 c->Visible = true;
                 c->SetPicture(captionOfSlot[HoverIndex]);
             } else {
                 c->Visible = false;
             }
         }
-        if (MenuAfterAnim() == 3) {
+        if (MenuAfterAnim() == fuHighScores) {
             OpenHighScores();
-            MenuAfterAnim() = 0;
+            MenuAfterAnim() = fuNone;
         }
     }
-    if (MenuAnimPhase() == 1) {
-        TSprite* up = Buttons[slotUpPanel];
-        TSprite* down = Buttons[slotDownPanel];
+    if (MenuAnimPhase() == mpPanels) {
+        TSprite* up = Buttons[slUpPanel];
+        TSprite* down = Buttons[slDownPanel];
         if (up->Y < 0) up->Y += 1.75;
         if (down->Y > 600 - down->Height) down->Y -= 7.0 / 6.0;
-        if (up->Y >= 0 && down->Y <= 600 - down->Height) MenuAnimPhase() = 3;
+        if (up->Y >= 0 && down->Y <= 600 - down->Height) MenuAnimPhase() = mpButtons;
     }
-    if (MenuAnimPhase() == 3) {
-        if (Buttons[1] && Buttons[1]->X > 558) {
+    if (MenuAnimPhase() == mpButtons) {
+        if (Buttons[slStart] && Buttons[slStart]->X > 558) {
             for (int i = 1; i <= ButtonCount; ++i)
                 if (Buttons[size_t(i)]) Buttons[size_t(i)]->X -= 4;
         } else {
-            MenuAnimPhase() = 0;
+            MenuAnimPhase() = mpIdle;
         }
     }
     // The high-score screen may have been opened above: its own frame runs from the next one.
@@ -154,39 +167,32 @@ void MainMenuFrame(int lagCount) {
 void DestroyMainMenu() {
     ButtonCount = 6;
     FreeButtons();
-    FreeSlot(slotCaption);
-    FreeSlot(slotUpPanel);
-    FreeSlot(slotDownPanel);
+    FreeSlot(slCaption);
+    FreeSlot(slUpPanel);
+    FreeSlot(slDownPanel);
     EnableTimer(false);
 }
 
 // ---------------------------------------------------------------- high scores
 
 void OpenHighScores() {
-    EnterSubScreen(smHighScores, 8, 7, 8, 8);
+    EnterSubScreen(smHighScores, 8, slClearTable, slWorldTable, slWorldTable);
     HighScoreTitle = NewTitle("HSB");
-    Button(7, "ClearHS", "ClearHS", 0, 1, 265, 488);
-    Button(8, "ViewHS", "ViewHS", 0, 1, 148, 530);
+    Button(slClearTable, "ClearHS", "ClearHS", 0, 1, 265, 488);
+    Button(slWorldTable, "ViewHS", "ViewHS", 0, 1, 148, 530);
 }
 
 void HighScoresFrame(int lagCount) {
     UpdateHover();
     NavigateVertical(true);
-    LightOwnButton(3);
-    if (!IsOneOf(HoverIndex, {0, 3, 7, 8})) {
-        CloseHighScores();
-        BuildMainMenu(false, 0);
-    }
-    StartFrame(lagCount, true);
-    if (ScreenMode == smHighScores) DrawTableRows();
-    EndFrame();
+    FinishSubScreenFrame(lagCount, smHighScores, slHighScores, {slNone, slHighScores, slClearTable, slWorldTable},
+                         CloseHighScores, DrawTableRows);
 }
 
 void CloseHighScores() {
-    delete HighScoreTitle;
-    HighScoreTitle = nullptr;
-    FreeSlot(7);
-    FreeSlot(8);
+    FreeSprite(HighScoreTitle);
+    FreeSlot(slClearTable);
+    FreeSlot(slWorldTable);
     EnableTimer(false);
 }
 
@@ -198,11 +204,11 @@ void ShowHelpPage() {
 }
 
 void OpenHelp() {
-    EnterSubScreen(smHelp, 8, 7, 8, 8);
+    EnterSubScreen(smHelp, 8, slPreviousPage, slNextPage, slNextPage);
     HelpPage = 1;
     HelpPageSprite = NewTitle("Help1");
-    Button(7, "Previous", "Previous", 0, 1, 160, 510);
-    Button(8, "Next", "Next", 0, 1, 446, 510);
+    Button(slPreviousPage, "Previous", "Previous", 0, 1, 160, 510);
+    Button(slNextPage, "Next", "Next", 0, 1, 446, 510);
 }
 
 void HelpFrame(int lagCount) {
@@ -213,49 +219,38 @@ void HelpFrame(int lagCount) {
         MDXDrawClick();
         NavOverrun = false;
     }
-    LightOwnButton(4);
-    if (ScreenMode == smHelp && !IsOneOf(HoverIndex, {0, 4, 7, 8})) {
-        CloseHelp();
-        BuildMainMenu(false, 0);
-    }
-    StartFrame(lagCount, true);
-    EndFrame();
+    FinishSubScreenFrame(lagCount, smHelp, slHelp, {slNone, slHelp, slPreviousPage, slNextPage}, CloseHelp);
 }
 
 void CloseHelp() {
-    delete HelpPageSprite;
-    HelpPageSprite = nullptr;
-    FreeSlot(7);
-    FreeSlot(8);
+    FreeSprite(HelpPageSprite);
+    FreeSlot(slPreviousPage);
+    FreeSlot(slNextPage);
     EnableTimer(false);
 }
 
 // ---------------------------------------------------------------- boat choice
 
 void OpenBoatChoice() {
-    EnterSubScreen(smBoatChoice, 9, 7, 9, 7);
-    Buttons[slotBoatTitle] = NewTitle("StartGameB");
-    Button(7, "MenuBoat1_A", "MenuBoat1_I", 0, 0, 28, 192);
-    Button(8, "MenuBoat2_A", "MenuBoat2_I", 0, 0, 195, 192);
-    Button(9, "MenuBoat3_A", "MenuBoat3_I", 0, 0, 370, 192);
+    EnterSubScreen(smBoatChoice, 9, slBoat1, slBoat3, slBoat1);
+    Buttons[slBoatTitle] = NewTitle("StartGameB");
+    Button(slBoat1, "MenuBoat1_A", "MenuBoat1_I", 0, 0, 28, 192);
+    Button(slBoat2, "MenuBoat2_A", "MenuBoat2_I", 0, 0, 195, 192);
+    Button(slBoat3, "MenuBoat3_A", "MenuBoat3_I", 0, 0, 370, 192);
 }
 
 void BoatChoiceFrame(int lagCount) {
     NavigateHorizontal(true);
     UpdateHover();
-    LightOwnButton(1);
-    if (!IsOneOf(HoverIndex, {0, 1, 7, 8, 9, 10})) {
-        CloseBoatChoice();
-        BuildMainMenu(false, 0);
-    }
-    StartFrame(lagCount, true);
-    EndFrame();
+    // Slot 10 is in the list as the game has it, though the boat choice has no tenth button.
+    FinishSubScreenFrame(lagCount, smBoatChoice, slStart, {slNone, slStart, slBoat1, slBoat2, slBoat3, 10},
+                         CloseBoatChoice);
 }
 
 void CloseBoatChoice() {
-    FreeSlot(slotBoatTitle);
-    FreeSlot(7);
-    FreeSlot(8);
-    FreeSlot(9);
+    FreeSlot(slBoatTitle);
+    FreeSlot(slBoat1);
+    FreeSlot(slBoat2);
+    FreeSlot(slBoat3);
     EnableTimer(false);
 }

@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
         PlayerBoat->Distance = 0;
         Lives = 3;
         TimeLeft = 60000;
-        if (DialogKind != 0) DialogKind = 0;
+        if (DialogKind != 0) DialogKind = dkNone;
         FillRiver(world, pick);
         const Controls c{.Up = true, .Left = i % 200 < 60, .Right = i % 200 >= 100 && i % 200 < 160, .Fire = true};
         const double c0 = ThreadCpuNow();

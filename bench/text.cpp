@@ -7,8 +7,8 @@
 #include "BenchUtil.h"
 #include "engine/DXDraw.h"
 #include "platform/HeadlessWindow.h"
-#include "records/Game.h"
-#include "records/TextStyles.h"
+#include "stage/Game.h"
+#include "stage/TextStyles.h"
 
 namespace {
 

@@ -193,3 +193,11 @@ private:
     std::unique_ptr<TSpriteEngine> engine_;
     TDXDraw* dxDraw_ = nullptr;
 };
+
+// Destroys the sprite a variable points at (taking it out of its parent) and empties the
+// variable; nothing when it is already empty. The one way the game frees a sprite it holds.
+template <class T>
+void FreeSprite(T*& sprite) {
+    delete sprite;
+    sprite = nullptr;
+}

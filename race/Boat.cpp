@@ -2,14 +2,15 @@
 
 #include <cmath>
 
-#include "records/Game.h"
-#include "records/GameState.h"
 #include "race/Effects.h"
 #include "race/RaceMedia.h"
 #include "race/RaceState.h"
 #include "race/Random.h"
 #include "race/RiverObject.h"
 #include "engine/PictureCollection.h"
+#include "stage/Dialogs.h"
+#include "stage/GameSound.h"
+#include "stage/GameState.h"
 
 namespace {
 
@@ -107,7 +108,7 @@ void TMyCarSprite::SubtractScore(uint16_t n) {
 }
 
 void TMyCarSprite::Jump() {
-    RacePlaySound("Jump");
+    PlaySound("Jump");
     Airborne = true;
     int32_t oldWidth = Width;
     SetBoatPicture(BoatInfo(ChosenBoat).BigPicture);
@@ -126,7 +127,7 @@ void TMyCarSprite::Land() {
 }
 
 void TMyCarSprite::GainPowerUp(TPowerUp kind) {
-    RacePlaySound("Bonus");
+    PlaySound("Bonus");
     switch (kind) {
         case TPowerUp::Gun:
             HasGun = true;
@@ -150,11 +151,11 @@ void TMyCarSprite::GainPowerUp(TPowerUp kind) {
 }
 
 void TMyCarSprite::LosePowerUp(TPowerUp kind, bool audible) {
-    if (audible) RacePlaySound("BonusLost");
+    if (audible) PlaySound("BonusLost");
     switch (kind) {
         case TPowerUp::Gun:
             HasGun = false;
-            RaceStopSound("Shot");
+            StopSound("Shot");
             break;
         case TPowerUp::Engine:
             HasEngine = false;
@@ -198,8 +199,8 @@ void TMyCarSprite::Wreck() {
     if (HasShield || State != bsRacing) return;
     if (HasGun) LosePowerUp(TPowerUp::Gun, false);
     if (HasEngine) LosePowerUp(TPowerUp::Engine, false);
-    RaceStopSound("WallExplosion");
-    RacePlaySound("PlayerExplosion");
+    StopSound("WallExplosion");
+    PlaySound("PlayerExplosion");
 
     Speed = DriftX = ScrollStep = 0;
     SpeedOrder = soNone;
@@ -365,7 +366,7 @@ void TMyCarSprite::Advance(int moveCount) {
             if (Lives == 0) {
                 if (CrashBlast) CrashBlast->Visible = false;
                 Lives = 0;
-                if (Game.OpenDialog) Game.OpenDialog(8);
+                OpenDialog(dkGameOver);
             } else {
                 Respawn();
             }

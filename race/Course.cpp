@@ -6,7 +6,7 @@
 #include "race/RaceState.h"
 #include "race/Random.h"
 #include "race/RiverObject.h"
-#include "records/Game.h"
+#include "stage/Game.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ void PlaceObject(int kind) {
         }
     if (slot == 0) return;
     RiverObjectUsed[slot] = true;
-    auto* object = new TWallSprite(&Game.SpriteEngine->Engine(), kind, slot);
+    auto* object = new TWallSprite(&SpriteRoot(), kind, slot);
     RiverObjects[slot] = object;
     if (object->Rejected)
         delete object;  // frees the slot again

@@ -1,4 +1,4 @@
-// The effect sprites.
+// The effect sprites of the race.
 #include "race/Effects.h"
 
 #include <cmath>
@@ -7,12 +7,12 @@
 #include "engine/PictureCollection.h"
 #include "race/Boat.h"
 #include "race/RaceState.h"
-#include "records/Game.h"
-#include "records/GameState.h"
+#include "race/RaceMedia.h"
+#include "stage/GameState.h"
 
 namespace {
 
-TPictureCollectionItem& RaceItem(const std::string& name) { return Game.ImageList3->Items().FindItem(name); }
+TPictureCollectionItem& RaceItem(const std::string& name) { return RacePicture(name.c_str()); }
 
 // Frames per second of the game's fixed frame length, as an animation rate per frame.
 double PerFrame(double patternsPerSecond) { return FrameMs / 1000.0 * patternsPerSecond; }
@@ -57,20 +57,4 @@ void TMyCarAnim::Render() {
 void TMyCarAnim::Advance(int moveCount) {
     TImageSprite::Advance(moveCount);
     if (PlayerBoat) X = PlayerBoat->X - (84 - PlayerBoat->Width) / 2.0;
-}
-
-TScrollBackground::TScrollBackground(TSprite* parent, const std::string& name) : TBackgroundSprite(parent) {
-    ResizeMap(1, 1);
-    TDXImageList* list = ScreenMode == smRace ? Game.ImageList3 : Game.ImageList;
-    Image = &list->Items().FindItem(name);
-    X = 0;
-    Y = 0;
-    SetZ(1);
-    Tiled = true;
-}
-
-void TScrollBackground::Advance(int) {
-    if (ScreenMode != smRace || !PlayerBoat) return;
-    Y += PlayerBoat->ScrollStep;
-    if (Y > 600) Y -= 600;
 }

@@ -1,4 +1,4 @@
-// The effect sprites: looping explosions and animation clocks, the boat's wake, the scrolling background.
+// The effect sprites of the race: looping explosions and animation clocks, and the boat's wake.
 #pragma once
 #include <string>
 
@@ -25,16 +25,5 @@ public:
     // Draws the current pattern centred on the boat's middle, turned by the boat's heading.
     void Render() override;
     // Steps the animation, then follows the boat sideways (for the off-surface test).
-    void Advance(int moveCount) override;
-};
-
-// The full-screen tiled background: scrolls with the boat in the race, still elsewhere.
-class TScrollBackground : public TBackgroundSprite {
-public:
-    // One cell showing pattern 0 of picture Name (race list in the race, else the menu list),
-    // at (0, 0), Z 1, tiled.
-    TScrollBackground(TSprite* parent, const std::string& name);
-
-    // In the race: moves down by the boat's scroll step, kept within (0, 600].
     void Advance(int moveCount) override;
 };

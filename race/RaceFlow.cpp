@@ -8,16 +8,20 @@
 #include "engine/DXInput.h"
 #include "engine/PictureCollection.h"
 #include "race/Boat.h"
-#include "race/CaptionSprite.h"
 #include "race/Course.h"
 #include "race/Effects.h"
 #include "race/RaceMedia.h"
 #include "race/RaceState.h"
 #include "race/RiverObject.h"
-#include "records/Game.h"
-#include "records/GameState.h"
 #include "records/Music.h"
-#include "records/TextStyles.h"
+#include "stage/CaptionSprite.h"
+#include "stage/Dialogs.h"
+#include "stage/Frame.h"
+#include "stage/Game.h"
+#include "stage/GameSound.h"
+#include "stage/GameState.h"
+#include "stage/ScrollBackground.h"
+#include "stage/TextStyles.h"
 
 namespace {
 
@@ -26,14 +30,19 @@ constexpr double MarkerTop = 41;      // and at the finish
 constexpr double MarkerTravel = 281;
 
 // The engine root every race sprite is created under.
-TSprite& Root() { return Game.SpriteEngine->Engine(); }
+TSprite& Root() { return SpriteRoot(); }
+
+// What the form builds once the race is over; the default leaves the screen empty.
+void NoNextScreen() {}
+TRaceOverHandler RaceOverHandler = NoNextScreen;
+
 
 // A real value as an integer, truncated toward zero.
 int Trunc(double v) { return static_cast<int>(std::trunc(v)); }
 
 // A caption of the race list at (X, Y) with depth Z.
 TCaptionSprite* MakeCaption(const char* picture, double x, double y, int32_t z, bool visible) {
-    auto* s = new TCaptionSprite(&Root(), picture);
+    auto* s = new TCaptionSprite(&Root(), RacePictures(), picture);
     s->X = x;
     s->Y = y;
     s->SetZ(z);
@@ -64,7 +73,7 @@ void RaceLogic() {
         if (TimeLeft > 0) {
             // A tick each time the last ten seconds pass a whole second.
             if (TimeLeft < 10000 && Trunc((TimeLeft - FrameMs) / 1000.0) < Trunc(TimeLeft / 1000.0))
-                RacePlaySound("Tick");
+                PlaySound("Tick");
             TimeLeft -= FrameMs;
         } else if (boat.Speed > 0) {
             boat.SpeedOrder = soBrake;
@@ -72,13 +81,13 @@ void RaceLogic() {
         } else if (boat.Y > FinishLineY) {
             // Out of time before the finish line.
             if (Lives > 0) Lives -= 1;
-            if (Game.OpenDialog) Game.OpenDialog(Lives == 0 ? 8 : 3);
+            OpenDialog(Lives == 0 ? dkGameOver : dkTimeOver);
         }
     } else {
         // Time bonus: 5 points for every 150 ms left.
         const int32_t step = 10 * FrameMs;
         if (TimeLeft > 0) {
-            if (Trunc(TimeLeft / 1000.0) > Trunc((TimeLeft - step) / 1000.0)) RacePlaySound("Tick");
+            if (Trunc(TimeLeft / 1000.0) > Trunc((TimeLeft - step) / 1000.0)) PlaySound("Tick");
             TimeLeft -= step;
             TMyCarSprite::AddScore(5);
         } else {
@@ -87,7 +96,7 @@ void RaceLogic() {
     }
 
     if (boat.Y < FinishLineY && !boat.CrossedFinish) {
-        RacePlaySound("Finish");
+        PlaySound("Finish");
         boat.State = bsFinishing;
         boat.SpeedOrder = soBrake;
         boat.TargetSpeed = 0;
@@ -106,23 +115,16 @@ void RaceLogic() {
     boat.SteerRight = InputHas(isRight);
     const bool fire = InputHas(isButton8) || CtrlDown;
     if (fire && !boat.Firing) {
-        if (boat.HasGun) RacePlaySound("Shot");
+        if (boat.HasGun) PlaySound("Shot");
         boat.Firing = true;
     } else if (!fire && boat.Firing) {
-        RaceStopSound("Shot");
+        StopSound("Shot");
         boat.Firing = false;
     }
 
     SpawnShoreDecor();
     SpawnObjects();
     RemoveSpentObjects();
-}
-
-// Destroys a race sprite and forgets it.
-template <class T>
-void DestroySprite(T*& sprite) {
-    delete sprite;
-    sprite = nullptr;
 }
 
 }  // namespace
@@ -137,7 +139,7 @@ int DigitShift(int32_t value) {
 }
 
 void StartRace() {
-    RacePlaySound("Engine");
+    PlaySound("Engine");
     ScreenMode = smRace;
     PlayScreenMusic();
     ButtonCount = 0;
@@ -145,6 +147,7 @@ void StartRace() {
 
     Background->Image = &RacePicture("Land");
     Background->X = 124;
+    Background->Scroll = BoatScrollStep;
 
     LeftPanel = MakeCaption("LeftPanel", 0, 0, 3, true);
     RightPanel = MakeCaption("RightPanel", 0, 0, 3, true);
@@ -228,15 +231,15 @@ void StartLevel(int32_t level) {
     ClearRiverObjects();
     FinishLineY = -100;
     FillSpawnChance(level);
-    if (Game.OpenDialog) Game.OpenDialog(1);
+    OpenDialog(dkLevelIntro);
 }
 
 void RaceFrame(int lagCount) {
-    if (DialogKind != 0) {
-        if (Game.DialogFrame) Game.DialogFrame(lagCount);
+    if (DialogKind != dkNone) {
+        DialogFrame(lagCount);
     } else {
-        if (PauseKeyHit && Game.OpenDialog) Game.OpenDialog(2);
-        if (EscKeyHit && Game.OpenDialog) Game.OpenDialog(4);
+        if (PauseKeyHit) OpenDialog(dkPause);
+        if (EscKeyHit) OpenDialog(dkFinishRace);
         StartFrame(lagCount, true);
     }
     if (ScreenMode != smRace) return;  // a dialog left the race
@@ -246,31 +249,42 @@ void RaceFrame(int lagCount) {
         DrawRaceHud();
         DrawPowerUpHud();
     }
-    if (DialogKind == 0 && PlayerBoat) RaceLogic();
+    if (DialogKind == dkNone && PlayerBoat) RaceLogic();
     EndFrame();
 }
 
 void EndRace() {
-    RaceStopSound("Engine");
+    StopSound("Engine");
     StopMusic();
     ShowMouseCursor();
     SetTimerEnabled(false);
     if (Background) Background->X = Background->Y = 0;
     ClearRiverObjects();
-    DestroySprite(CrashBlast);
-    DestroySprite(NoPowerPanel);
-    DestroySprite(ShieldPanel);
-    DestroySprite(EnginePanel);
-    DestroySprite(GunPanel);
-    DestroySprite(GunFireClock);
-    DestroySprite(EngineFireClock);
-    DestroySprite(WakeClock);
-    DestroySprite(BoatWake);
-    DestroySprite(PlayerBoat);
-    DestroySprite(SpeedNeedle);
-    DestroySprite(ProgressMarker);
-    DestroySprite(RightPanel);
-    DestroySprite(LeftPanel);
+    FreeSprite(CrashBlast);
+    FreeSprite(NoPowerPanel);
+    FreeSprite(ShieldPanel);
+    FreeSprite(EnginePanel);
+    FreeSprite(GunPanel);
+    FreeSprite(GunFireClock);
+    FreeSprite(EngineFireClock);
+    FreeSprite(WakeClock);
+    FreeSprite(BoatWake);
+    FreeSprite(PlayerBoat);
+    FreeSprite(SpeedNeedle);
+    FreeSprite(ProgressMarker);
+    FreeSprite(RightPanel);
+    FreeSprite(LeftPanel);
+}
+
+const double* BoatScrollStep() { return PlayerBoat ? &PlayerBoat->ScrollStep : nullptr; }
+
+void SetRaceOverHandler(TRaceOverHandler handler) {
+    if (handler) RaceOverHandler = handler;
+}
+
+void LeaveRace() {
+    EndRace();
+    RaceOverHandler();
 }
 
 void DrawNeedle() {
@@ -287,11 +301,11 @@ void DrawNeedle() {
 }
 
 void DrawRaceHud() {
-    UseTextStyle(5);
+    UseTextStyle(tsRaceLevel);
     PrintNumber(Level, 52 - 5 * DigitShift(Level), 80);
-    UseTextStyle(2);
+    UseTextStyle(tsRaceScore);
     PrintNumber(Score, 52 - 4 * DigitShift(Score), 172);
-    UseTextStyle(4);
+    UseTextStyle(tsRaceTime);
     const int32_t minutes = TimeLeft / 60000;
     const int32_t seconds = (TimeLeft / 1000) % 60;
     PrintNumber(minutes / 10, 28, 263);
@@ -320,7 +334,7 @@ void DrawPowerUpHud() {
         GunPanel->Visible = EnginePanel->Visible = ShieldPanel->Visible = NoPowerPanel->Visible = false;
         e.Panel->Visible = true;
         const int32_t seconds = e.Time / 1000;
-        UseTextStyle(6);
+        UseTextStyle(tsPowerUpTime);
         PrintNumber(seconds, 771 - 4 * DigitShift(seconds), 419);
         return;
     }

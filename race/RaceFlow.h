@@ -19,6 +19,16 @@ void RaceFrame(int lagCount);
 // Tears the race screen down; the caller builds the next screen.
 void EndRace();
 
+// The background's scroll source in the race: the boat's scroll step, null while there is no boat.
+const double* BoatScrollStep();
+
+// What follows a race: the form builds the main menu with the high scores. A typed callback,
+// never null (a null handler is refused), so the race needs nothing of the shell above it.
+using TRaceOverHandler = void (*)();
+void SetRaceOverHandler(TRaceOverHandler handler);
+// Ends the race and hands over to the race-over handler.
+void LeaveRace();
+
 // The speed needle, shaking a little, drawn rotated over the right panel.
 void DrawNeedle();
 // Level, score, time and lives on the left panel.

@@ -9,8 +9,8 @@
 #include "race/RaceMedia.h"
 #include "race/RaceState.h"
 #include "race/Random.h"
-#include "records/Game.h"
-#include "records/GameState.h"
+#include "stage/GameSound.h"
+#include "stage/GameState.h"
 
 namespace {
 
@@ -111,7 +111,7 @@ void TWallSprite::SetPicture(const char* name) {
 }
 
 void TWallSprite::Explode() {
-    if (PlayerBoat && PlayerBoat->State == bsRacing) RacePlaySound("WallExplosion");
+    if (PlayerBoat && PlayerBoat->State == bsRacing) PlaySound("WallExplosion");
     if (BlastSize == 1)
         SetPicture("ExplosionSmall");
     else if (BlastSize == 2)
@@ -139,7 +139,7 @@ void TWallSprite::CollideWith(TSprite* other, bool& /*stop*/) {
         if (!boat->CrossedFinish) {
             switch (Kind) {
                 case rkTree:
-                    RacePlaySound("Tree");
+                    PlaySound("Tree");
                     boat->SpeedOrder = soSlowDown;
                     boat->TargetSpeed = boat->Speed / 2;
                     break;
@@ -148,12 +148,12 @@ void TWallSprite::CollideWith(TSprite* other, bool& /*stop*/) {
                     if (Y + Height / 2.0 < boat->Y) boat->Jump();
                     break;
                 case rkFlag:
-                    RacePlaySound("Flag");
+                    PlaySound("Flag");
                     boat->SpeedOrder = soSlowDown;
                     boat->TargetSpeed = boat->Speed > 5 ? boat->Speed - 5 : 0;
                     break;
                 case rkWeed:
-                    RacePlaySound("Weed");
+                    PlaySound("Weed");
                     boat->SpeedOrder = RandomBelow(2) == 0 ? soSpinLeft : soSpinRight;
                     boat->SpinTime = 700;
                     boat->TargetSpeed =
@@ -172,7 +172,7 @@ void TWallSprite::CollideWith(TSprite* other, bool& /*stop*/) {
                         boat->Speed = 0;
                     break;
                 case rkDuck:
-                    RacePlaySound("Duck");
+                    PlaySound("Duck");
                     TMyCarSprite::SubtractScore(100);
                     Collected = true;
                     break;
@@ -181,7 +181,7 @@ void TWallSprite::CollideWith(TSprite* other, bool& /*stop*/) {
                 case rkBonus50:
                 case rkBonus100: {
                     static constexpr uint16_t Points[4] = {10, 20, 50, 100};
-                    RacePlaySound("Money");
+                    PlaySound("Money");
                     TMyCarSprite::AddScore(Points[Kind - rkBonus10]);
                     Collected = true;
                     break;
@@ -199,7 +199,7 @@ void TWallSprite::CollideWith(TSprite* other, bool& /*stop*/) {
                     Collected = true;
                     break;
                 case rkLife:
-                    RacePlaySound("Bonus");
+                    PlaySound("Bonus");
                     Lives += 1;
                     Collected = true;
                     break;

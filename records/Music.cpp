@@ -1,7 +1,7 @@
 #include "records/Music.h"
 
 #include "platform/Music.h"
-#include "records/GameState.h"
+#include "stage/GameState.h"
 #include "records/Options.h"
 
 uint32_t SongHandle = 0;

@@ -1,19 +1,10 @@
-// The game's four options, the global record they live in, and their file.
+// The options file: reading and writing the game's four options (stage/Settings) and the
+// high-score check string they are kept with, and editing the free text.
 #pragma once
-#include <cstdint>
+#include <cstddef>
 #include <string>
 
-// Window or full screen, music, sound effects, and the free text sent with every result.
-struct TGameOptions {
-    uint8_t FullScreen = 0;       // 1: full screen; 0: an 800 x 600 window
-    uint8_t MusicOn = 1;          // music plays
-    uint8_t SoundOn = 1;          // sound effects play
-    std::string AddInfo = "_______";  // free text sent as the "add" value of every result
-    bool operator==(const TGameOptions&) const = default;
-};
-
-// The one options record of the program.
-extern TGameOptions Options;
+#include "stage/Settings.h"
 
 // Where the options (and the high-score check string) are kept, relative to the working directory.
 inline constexpr const char* kOptionsFile = "Data/Save/options";

@@ -13,7 +13,7 @@
 #include "engine/DXSprite.h"
 #include "engine/PictureCollection.h"
 #include "platform/HeadlessWindow.h"
-#include "records/Game.h"
+#include "stage/Game.h"
 
 // The key colour of the test pictures (magenta) and its raw pixel.
 constexpr TColor kKeyColor = 0x00FF00FF;

@@ -5,8 +5,10 @@
 #include "engine/Errors.h"
 #include "race/Boat.h"
 #include "race/Effects.h"
+#include "race/RaceFlow.h"
 #include "race/RaceState.h"
-#include "records/GameState.h"
+#include "stage/GameState.h"
+#include "stage/ScrollBackground.h"
 
 namespace {
 
@@ -78,7 +80,8 @@ TEST_F(Effects, WakeIsCentredOnTheBoatAndTurnsWithIt) {
 
 TEST_F(Effects, BackgroundScrollsOnlyInTheRaceAndStaysWithinTheScreen) {
     ScreenMode = smMainMenu;
-    auto* menu = new TScrollBackground(&Root(), "MMBackground");
+    auto* menu = new TScrollBackground(&Root(), list, "MMBackground");
+    menu->Scroll = BoatScrollStep;
     EXPECT_EQ(menu->Image, &list.Items().FindItem("MMBackground"));
     EXPECT_TRUE(menu->Tiled);
     EXPECT_EQ(menu->Z(), 1);
@@ -87,7 +90,8 @@ TEST_F(Effects, BackgroundScrollsOnlyInTheRaceAndStaysWithinTheScreen) {
     EXPECT_EQ(menu->Y, 0) << "no boat, no race: still";
 
     ScreenMode = smRace;
-    auto* land = new TScrollBackground(&Root(), "Land");
+    auto* land = new TScrollBackground(&Root(), list3, "Land");
+    land->Scroll = BoatScrollStep;
     EXPECT_EQ(land->Image, &list3.Items().FindItem("Land"));
     PlayerBoat = new TMyCarSprite(&Root(), 1);
     for (double step : {7.5, 0.0, 13.25, 599.0, 600.0}) {

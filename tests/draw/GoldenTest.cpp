@@ -11,7 +11,7 @@
 #include "DrawFixture.h"
 #include "engine/SurfaceCanvas.h"
 #include "platform/Png.h"
-#include "records/TextStyles.h"
+#include "stage/TextStyles.h"
 
 namespace {
 

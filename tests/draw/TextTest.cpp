@@ -7,7 +7,7 @@
 #include "DrawFixture.h"
 #include "engine/SurfaceCanvas.h"
 #include "platform/Text.h"
-#include "records/TextStyles.h"
+#include "stage/TextStyles.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include "race/RaceState.h"
 #include "race/Random.h"
 #include "race/RiverObject.h"
-#include "records/GameSound.h"
-#include "records/GameState.h"
+#include "stage/GameSound.h"
+#include "stage/GameState.h"
 #include "records/HighScores.h"
 #include "records/Http.h"
 #include "records/Music.h"
@@ -183,11 +183,11 @@ struct ServerAddress {
 struct SoundLog {
     std::vector<std::string> Played;
     SoundLog() {
-        GameSoundListener = [this](const std::string& name, bool play) {
+        SoundListener = [this](const std::string& name, bool play) {
             if (play) Played.push_back(name);
         };
     }
-    ~SoundLog() { GameSoundListener = nullptr; }
+    ~SoundLog() { SoundListener = nullptr; }
     int Count(const std::string& name) const { return int(std::count(Played.begin(), Played.end(), name)); }
 };
 

@@ -8,8 +8,9 @@
 #include "engine/Errors.h"
 #include "platform/KeyCodes.h"
 #include "race/RaceState.h"
-#include "records/Game.h"
-#include "records/GameState.h"
+#include "stage/Frame.h"
+#include "stage/Game.h"
+#include "stage/GameState.h"
 #include "records/Options.h"
 
 namespace {
@@ -84,7 +85,7 @@ TEST(Form, MinimisingDuringARacePauses) {
     game.Window().Inject(e);
     game.Pump();
     EXPECT_EQ(DialogKind, 2);
-    DialogKind = 0;
+    DialogKind = dkNone;
     ScreenMode = smMainMenu;
 }
 

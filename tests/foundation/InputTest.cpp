@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "app/Form.h"
+#include "stage/KeyEdges.h"
 #include "engine/DXInput.h"
 #include "engine/Errors.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/KeyCodes.h"
-#include "records/GameState.h"
+#include "stage/GameState.h"
 
 namespace {
 

@@ -172,7 +172,7 @@ TEST_F(BoatFixture, WeedSpinsTheBoatFor700msAndTripleBrakesBy50Over14) {
 
 TEST_F(BoatFixture, PowerUpsRunTenSecondsAndASecondEngineOnlyRenewsTheTime) {
     std::vector<std::string> sounds;
-    RaceSoundListener = [&](const char* name, bool play) {
+    SoundListener = [&](const std::string& name, bool play) {
         if (play) sounds.push_back(name);
     };
     boat->GainPowerUp(TPowerUp::Engine);

@@ -10,7 +10,7 @@
 #include "race/RaceFlow.h"
 #include "race/RaceState.h"
 #include "race/Random.h"
-#include "records/GameState.h"
+#include "stage/GameState.h"
 #include "support/Harness.h"
 
 TEST(FormRace, FullThrottleRaceRunsInTheFrameLoopUntilTheMenuReturns) {
@@ -44,4 +44,7 @@ TEST(FormRace, FullThrottleRaceRunsInTheFrameLoopUntilTheMenuReturns) {
     EXPECT_TRUE(moved) << "the throttle key reached the boat";
     EXPECT_NE(ScreenMode, smRace) << "the race ended; level " << Level << " lives " << Lives << " dialog " << int(DialogKind) << " score " << Score;
     EXPECT_EQ(PlayerBoat, nullptr);
+    // The form's race-over handler builds the main menu anew, which opens the table by itself.
+    for (int i = 0; i < 600 && ScreenMode != smHighScores; ++i) h.Step();
+    EXPECT_EQ(ScreenMode, smHighScores) << "after the race the high-score table opens";
 }

@@ -17,7 +17,7 @@ struct FlowFixture : ::testing::Test {
     std::vector<std::string> sounds;
 
     void SetUp() override {
-        RaceSoundListener = [this](const char* name, bool play) {
+        SoundListener = [this](const std::string& name, bool play) {
             if (play) sounds.push_back(name);
         };
         world.Start();
@@ -115,8 +115,7 @@ TEST_F(FlowFixture, TimeOutWithTheLastLifeIsGameOver) {
     EXPECT_EQ(Lives, 0);
     for (int i = 0; i < 300 && ScreenMode == smRace; ++i) world.Step();
     EXPECT_EQ(ScreenMode, smMainMenu);
-    EXPECT_TRUE(world.menuBuilt);
-    EXPECT_EQ(world.menuFollowUp, 3) << "a score that does not qualify goes to the high scores";
+    EXPECT_EQ(world.raceOvers, 1) << "a score that does not qualify ends the race at once";
     EXPECT_EQ(PlayerBoat, nullptr);
     EXPECT_EQ(world.sprites.Engine().ChildCount(), 1) << "only the background is left";
     EXPECT_EQ(Background->X, 0);

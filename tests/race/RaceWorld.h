@@ -1,6 +1,6 @@
 // A race world without the form: a headless display, a race picture list of plain coloured
-// pictures (or the built race pictures), the sprite engine, input and the race dialogs, wired
-// into the Game hooks. Frames are stepped with a scripted input state.
+// pictures (or the built race pictures), the sprite engine, input and the race's own dialogs,
+// wired as the form wires its components. Frames are stepped with a scripted input state.
 #pragma once
 #include <algorithm>
 #include <cstdint>
@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Dialogs.h"
-#include "app/Form.h"
 #include "engine/DIB.h"
 #include "engine/DXClass.h"
 #include "engine/DXDraw.h"
@@ -21,17 +19,22 @@
 #include "platform/HeadlessWindow.h"
 #include "platform/Png.h"
 #include "race/Boat.h"
-#include "race/CaptionSprite.h"
 #include "race/Course.h"
 #include "race/Effects.h"
+#include "race/RaceDialogs.h"
 #include "race/RaceFlow.h"
 #include "race/RaceMedia.h"
 #include "race/RaceState.h"
 #include "race/Random.h"
 #include "race/RiverObject.h"
-#include "records/Game.h"
-#include "records/GameState.h"
 #include "records/HighScores.h"
+#include "stage/CaptionSprite.h"
+#include "stage/Dialogs.h"
+#include "stage/Game.h"
+#include "stage/GameSound.h"
+#include "stage/GameState.h"
+#include "stage/KeyEdges.h"
+#include "stage/ScrollBackground.h"
 
 namespace racetest {
 
@@ -127,14 +130,7 @@ public:
         VelocityScale = 0.5;
         RandomState = 0;
 
-        draw.Display.SetWidth(800);
-        draw.Display.SetHeight(600);
-        draw.Display.SetBitCount(16);
-        draw.Display.FixedSize = true;
-        draw.SetOptions({doAllowReboot, doHardware, doSelectDriver});
-        menuList.SetDXDraw(&draw);
-        raceList.SetDXDraw(&draw);
-        sprites.SetDXDraw(&draw);
+        WireComponents({draw, menuList, raceList, sprites, input, timer});
 
         // SPRAYDASH_RES3 may name another built race list (for screenshots from a shared build).
         const char* env = std::getenv("SPRAYDASH_RES3");
@@ -146,30 +142,26 @@ public:
             for (const PictureShape& s : RacePictureShapes()) AddPicture(raceList.Items(), s);
         draw.InitializeDisplay();
 
-        Game.DXDraw = &draw;
-        Game.ImageList = &menuList;
-        Game.ImageList3 = &raceList;
-        Game.SpriteEngine = &sprites;
-        Game.Input = &input;
-        Game.Timer = &timer;
-        InstallDialogs();
-        Game.BuildMainMenu = [this](bool, int followUp) {
+        ClearDialogs();
+        RegisterRaceDialogs();
+        // The race hands over to whatever follows; here that is a stand-in for the main menu.
+        Current() = this;
+        SetRaceOverHandler([] {
             ScreenMode = smMainMenu;
-            menuBuilt = true;
-            menuFollowUp = followUp;
-        };
+            ++Current()->raceOvers;
+        });
 
-        ScreenMode = smRace;  // the background takes its picture from the race list
-        Background = new TScrollBackground(&sprites.Engine(), "Land");
-        ScreenMode = smMainMenu;
+        Background = new TScrollBackground(&sprites.Engine(), raceList, "Land");
     }
 
     ~RaceWorld() {
         if (PlayerBoat) EndRace();
         delete Background;
         Background = nullptr;
-        RaceSoundListener = nullptr;
+        SoundListener = nullptr;
         sprites.Engine().DestroyChildren();
+        ClearDialogs();
+        Current() = nullptr;
         Game = TGame{};
         ResetGameState();
         ResetRaceState();
@@ -232,9 +224,14 @@ public:
     TDXInput input{&window};
     TDXTimer timer;
     bool usesBuiltArt = false;
-    bool menuBuilt = false;
-    int menuFollowUp = -1;
+    int raceOvers = 0;  // times the race handed over to the next screen
     int frames = 0;
+
+private:
+    static RaceWorld*& Current() {
+        static RaceWorld* world = nullptr;
+        return world;
+    }
 };
 
 }  // namespace racetest

@@ -21,7 +21,7 @@ struct RiverFixture : ::testing::Test {
         world.SkipIntro();
         boat = PlayerBoat;
         ClearRiverObjects();
-        RaceSoundListener = [this](const char* name, bool play) {
+        SoundListener = [this](const std::string& name, bool play) {
             if (play) sounds.push_back(name);
         };
     }

@@ -221,6 +221,6 @@ TEST(RaceScenario, WrecksUntilGameOverThenTheHighScores) {
     ASSERT_GT(out.MenuAt, out.GameOverAt);
     EXPECT_EQ(Lives, 0);
     EXPECT_FALSE(ScoreQualifies(Score));
-    EXPECT_EQ(world.menuFollowUp, 3);
+    EXPECT_EQ(world.raceOvers, 1);
     EXPECT_EQ(PlayerBoat, nullptr);
 }

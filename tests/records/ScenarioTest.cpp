@@ -5,7 +5,7 @@
 
 #include "app/Navigation.h"
 #include "race/RaceState.h"
-#include "records/GameState.h"
+#include "stage/GameState.h"
 #include "records/HighScores.h"
 #include "records/Http.h"
 #include "records/Options.h"

@@ -12,10 +12,10 @@
 #include "app/Navigation.h"
 #include "app/Screens.h"
 #include "engine/PictureCollection.h"
-#include "race/CaptionSprite.h"
+#include "stage/CaptionSprite.h"
 #include "platform/KeyCodes.h"
-#include "records/GameSound.h"
-#include "records/GameState.h"
+#include "stage/GameSound.h"
+#include "stage/GameState.h"
 
 struct ShellFixture : ::testing::Test {
     std::unique_ptr<GameHarness> game;
@@ -23,12 +23,12 @@ struct ShellFixture : ::testing::Test {
 
     void SetUp() override {
         game = std::make_unique<GameHarness>();
-        GameSoundListener = [this](const std::string& name, bool play) {
+        SoundListener = [this](const std::string& name, bool play) {
             if (play) sounds.push_back(name);
         };
     }
     void TearDown() override {
-        GameSoundListener = nullptr;
+        SoundListener = nullptr;
         game.reset();
     }
 

@@ -8,7 +8,7 @@
 #include "SoundFixtures.h"
 #include "engine/StreamReader.h"
 #include "platform/Music.h"
-#include "records/GameState.h"
+#include "stage/GameState.h"
 #include "records/Music.h"
 #include "records/Options.h"
 

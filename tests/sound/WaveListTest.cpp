@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "SoundFixtures.h"
-#include "records/Game.h"
-#include "records/GameSound.h"
+#include "stage/Game.h"
+#include "stage/GameSound.h"
 #include "records/Options.h"
 
 using soundtest::FlatWave;

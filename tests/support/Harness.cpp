@@ -10,7 +10,7 @@
 #include "platform/KeyCodes.h"
 #include "platform/Png.h"
 #include "race/RaceState.h"
-#include "records/GameState.h"
+#include "stage/GameState.h"
 
 namespace fs = std::filesystem;
 

@@ -1,11 +1,11 @@
 // The frame operations every screen uses, and the mouse cursor switch.
+#include "stage/Frame.h"
+
 #include "engine/DXDraw.h"
 #include "engine/DXSprite.h"
 #include "engine/SurfaceCanvas.h"
 #include "platform/Window.h"
-#include "records/Game.h"
-
-TGame Game;
+#include "stage/Game.h"
 
 void StartFrame(int lagCount, bool advance) {
     if (!Game.DXDraw || !Game.DXDraw->ReadyToDraw()) return;

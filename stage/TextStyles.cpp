@@ -1,11 +1,11 @@
 // The text style tables and the text operations on the back surface's canvas.
-#include "records/TextStyles.h"
+#include "stage/TextStyles.h"
 
 #include <cmath>
 
 #include "engine/DXDraw.h"
 #include "engine/SurfaceCanvas.h"
-#include "records/Game.h"
+#include "stage/Game.h"
 
 const std::array<const char*, TextStyleCount + 1> FontNames = {
     "",      "Arial", "DS Crystal", "Arial", "DS Crystal", "DS Crystal", "DS Crystal",

@@ -1,5 +1,5 @@
 // The game's only way to play sound effects: by name from the form's wave list, silent while
-// the sound option is off.
+// the sound option is off. The race, the menus and the dialogs all play through here.
 #pragma once
 #include <functional>
 #include <string>
@@ -10,5 +10,6 @@ void PlaySound(const std::string& name);
 // Stops every copy of the named sound; nothing while Options.SoundOn is 0.
 void StopSound(const std::string& name);
 
-// Told of every sound the game plays (Play true) or stops while sound is on; tests listen here.
-extern std::function<void(const std::string& name, bool play)> GameSoundListener;
+// Told of every sound the game plays (Play true) or stops while sound is on, also when no wave
+// list is loaded; tests listen here.
+extern std::function<void(const std::string& name, bool play)> SoundListener;

@@ -1,12 +1,12 @@
-#include "race/CaptionSprite.h"
+#include "stage/CaptionSprite.h"
 
+#include "engine/DXDraw.h"
 #include "engine/PictureCollection.h"
-#include "records/Game.h"
-#include "records/GameState.h"
+#include "stage/Game.h"
 
-TCaptionSprite::TCaptionSprite(TSprite* parent, const char* picture) : TImageSprite(parent) {
-    TDXImageList* list = ScreenMode == smRace ? Game.ImageList3 : Game.ImageList;
-    Image = &list->Items().FindItem(picture);
+TCaptionSprite::TCaptionSprite(TSprite* parent, TDXImageList& list, const char* picture)
+    : TImageSprite(parent), list_(&list) {
+    Image = &list.Items().FindItem(picture);
     Width = Image->FrameWidth();
     Height = Image->FrameHeight();
     const double displayWidth = Game.DXDraw ? Game.DXDraw->SurfaceWidth() : 800;
@@ -20,6 +20,4 @@ TCaptionSprite::TCaptionSprite(TSprite* parent, const char* picture) : TImageSpr
     AnimRate = 0;
 }
 
-void TCaptionSprite::SetPicture(const char* picture) {
-    Image = &Game.ImageList->Items().FindItem(picture);
-}
+void TCaptionSprite::SetPicture(const char* picture) { Image = &list_->Items().FindItem(picture); }

@@ -3,12 +3,16 @@
 #pragma once
 #include "engine/DXSprite.h"
 
+class TDXImageList;
+
 // A still picture, centred on the display until its creator places it; depth 3.
 class TCaptionSprite : public TImageSprite {
 public:
-    // Creates the caption under Parent showing Picture, taken from the race list during the race
-    // and from the menu list otherwise.
-    TCaptionSprite(TSprite* parent, const char* picture);
-    // Shows another picture of the menu list; the size stays.
+    // Creates the caption under Parent showing Picture of the given list.
+    TCaptionSprite(TSprite* parent, TDXImageList& list, const char* picture);
+    // Shows another picture of the same list; the size stays.
     void SetPicture(const char* picture);
+
+private:
+    TDXImageList* list_;
 };

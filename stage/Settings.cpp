@@ -1,0 +1,3 @@
+#include "stage/Settings.h"
+
+TGameOptions Options;
