@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int DialogTextX = 400;  // every dialog text is centred on the screen
+constexpr int DialogTextX = 400; // every dialog text is centred on the screen
 
 void Text(const std::string& text, int y) {
     UseTextStyle(tsDialogTitle);
@@ -39,7 +39,9 @@ void AdvanceExplosions(int lagCount) {
 }
 
 // The gun stops sounding under every dialog.
-void SceneOpening() { StopSound("Shot"); }
+void SceneOpening() {
+    StopSound("Shot");
+}
 
 void SceneClosing() {
     if (ScreenMode != smRace) return;
@@ -55,14 +57,18 @@ void SceneFrozen() {
     if (PlayerBoat && !PlayerBoat->HasGun) StopSound("Shot");
 }
 
-void OpenLevelIntro() { DialogTimer = 2000; }
+void OpenLevelIntro() {
+    DialogTimer = 2000;
+}
 
 void LevelIntroFrame(int) {
     Text("Level " + std::to_string(Level), 268);
     if (TimeUp()) CloseDialog();
 }
 
-void OpenPause() { StopSound("Engine"); }
+void OpenPause() {
+    StopSound("Engine");
+}
 
 void PauseFrame(int) {
     Text("Pause", 268);
@@ -92,8 +98,10 @@ void OpenGameOver() {
 
 // A result for the table asks for the name; any other ends the race.
 void CloseGameOver() {
-    if (ScoreQualifies(Score)) OpenDialog(dkEnterName);
-    else LeaveRace();
+    if (ScoreQualifies(Score))
+        OpenDialog(dkEnterName);
+    else
+        LeaveRace();
 }
 
 void GameOverFrame(int lagCount) {
@@ -105,7 +113,7 @@ void GameOverFrame(int lagCount) {
     AdvanceExplosions(lagCount);
 }
 
-}  // namespace
+} // namespace
 
 void RegisterRaceDialogs() {
     RegisterDialogScene({SceneOpening, SceneClosing, SceneFrozen});

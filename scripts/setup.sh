@@ -9,7 +9,7 @@ packages=(
   librsvg2-dev libcairo2-dev libsqlite3-dev
   libgtest-dev libbenchmark-dev
   fonts-liberation fonts-dseg
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format-14
   xvfb xdotool x11-utils imagemagick sox xdg-utils
 )
 

@@ -20,4 +20,6 @@ TCaptionSprite::TCaptionSprite(TSprite* parent, TDXImageList& list, const char* 
     AnimRate = 0;
 }
 
-void TCaptionSprite::SetPicture(const char* picture) { Image = &list_->Items().FindItem(picture); }
+void TCaptionSprite::SetPicture(const char* picture) {
+    Image = &list_->Items().FindItem(picture);
+}

@@ -7,12 +7,12 @@ class TDXImageList;
 
 // A still picture, centred on the display until its creator places it; depth 3.
 class TCaptionSprite : public TImageSprite {
-public:
+  public:
     // Creates the caption under Parent showing Picture of the given list.
     TCaptionSprite(TSprite* parent, TDXImageList& list, const char* picture);
     // Shows another picture of the same list; the size stays.
     void SetPicture(const char* picture);
 
-private:
+  private:
     TDXImageList* list_;
 };

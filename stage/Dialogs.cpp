@@ -15,13 +15,15 @@ const TDialogHandler& HandlerOf(TDialogKind kind) {
     return kind <= DialogKindCount ? Handlers[kind] : none;
 }
 
-}  // namespace
+} // namespace
 
 void RegisterDialog(TDialogKind kind, const TDialogHandler& handler) {
     if (kind != dkNone && kind <= DialogKindCount) Handlers[kind] = handler;
 }
 
-void RegisterDialogScene(const TDialogScene& scene) { Scene = scene; }
+void RegisterDialogScene(const TDialogScene& scene) {
+    Scene = scene;
+}
 
 void ClearDialogs() {
     Handlers = {};

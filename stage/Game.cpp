@@ -2,20 +2,28 @@
 
 #include "engine/DXClass.h"
 #include "engine/DXDraw.h"
-#include "engine/PictureCollection.h"
 #include "engine/DXSprite.h"
+#include "engine/PictureCollection.h"
 
 #include "stage/GameState.h"
 
 TGame Game;
 
-TDXImageList& MenuPictures() { return *Game.ImageList; }
+TDXImageList& MenuPictures() {
+    return *Game.ImageList;
+}
 
-TDXImageList& RacePictures() { return *Game.ImageList3; }
+TDXImageList& RacePictures() {
+    return *Game.ImageList3;
+}
 
-TDXImageList& ScreenPictures() { return ScreenMode == smRace ? RacePictures() : MenuPictures(); }
+TDXImageList& ScreenPictures() {
+    return ScreenMode == smRace ? RacePictures() : MenuPictures();
+}
 
-TSprite& SpriteRoot() { return Game.SpriteEngine->Engine(); }
+TSprite& SpriteRoot() {
+    return Game.SpriteEngine->Engine();
+}
 
 void WireComponents(const TComponentSet& set) {
     TDXDraw& draw = set.DXDraw;

@@ -12,14 +12,14 @@ class TDXTimer;
 
 // What the game code uses of the main form's components; any of them may be absent in a test.
 struct TGame {
-    TDXDraw* DXDraw = nullptr;                // MDXDraw
-    TDXImageList* ImageList = nullptr;        // MDXImageList: menu and common pictures
-    TDXImageList* ImageList3 = nullptr;       // MDXImageList3: race pictures
-    TDXSpriteEngine* SpriteEngine = nullptr;  // MDXSpriteEngine
-    TDXInput* Input = nullptr;                // MDXInput
-    TDXSound* Sound = nullptr;                // MDXSound
-    TDXWaveList* WaveList = nullptr;          // MDXWaveList
-    TDXTimer* Timer = nullptr;                // MDXTimer
+    TDXDraw* DXDraw = nullptr;               // MDXDraw
+    TDXImageList* ImageList = nullptr;       // MDXImageList: menu and common pictures
+    TDXImageList* ImageList3 = nullptr;      // MDXImageList3: race pictures
+    TDXSpriteEngine* SpriteEngine = nullptr; // MDXSpriteEngine
+    TDXInput* Input = nullptr;               // MDXInput
+    TDXSound* Sound = nullptr;               // MDXSound
+    TDXWaveList* WaveList = nullptr;         // MDXWaveList
+    TDXTimer* Timer = nullptr;               // MDXTimer
 };
 
 // The one instance, filled by the form.

@@ -15,7 +15,13 @@ class TCaptionSprite;
 
 // Screen modes.
 enum : int32_t {
-    smMainMenu = 0, smRace = 1, smOptions = 2, smHighScores = 3, smHelp = 4, smBoatChoice = 8, smStartUp = -1
+    smMainMenu = 0,
+    smRace = 1,
+    smOptions = 2,
+    smHighScores = 3,
+    smHelp = 4,
+    smBoatChoice = 8,
+    smStartUp = -1
 };
 
 // Button slots 1..18 (index 0 unused). Every screen numbers its buttons the same way: the main
@@ -23,43 +29,60 @@ enum : int32_t {
 // 12, and the main menu's caption and panels above. A question over the race uses 1 and 2.
 enum TButtonSlot : int32_t {
     slNone = 0,
-    slStart = 1, slOptions = 2, slHighScores = 3, slHelp = 4, slVisitWeb = 5, slExit = 6,
-    slRaceYes = 1, slRaceNo = 2,
-    slFullScreen = 7, slMusic = 8, slSound = 9, slAddInfo = 10,  // options screen
-    slClearTable = 7, slWorldTable = 8,                          // high-score screen
-    slPreviousPage = 7, slNextPage = 8,                          // help
-    slBoat1 = 7, slBoat2 = 8, slBoat3 = 9,                       // boat choice
-    slDialogYes = 11, slDialogNo = 12,
-    slCaption = 13, slUpPanel = 14, slDownPanel = 15,
-    slAnimPhase = 16, slAfterAnim = 17,  // hold numbers (ButtonNumbers), not sprites
+    slStart = 1,
+    slOptions = 2,
+    slHighScores = 3,
+    slHelp = 4,
+    slVisitWeb = 5,
+    slExit = 6,
+    slRaceYes = 1,
+    slRaceNo = 2,
+    slFullScreen = 7,
+    slMusic = 8,
+    slSound = 9,
+    slAddInfo = 10, // options screen
+    slClearTable = 7,
+    slWorldTable = 8, // high-score screen
+    slPreviousPage = 7,
+    slNextPage = 8, // help
+    slBoat1 = 7,
+    slBoat2 = 8,
+    slBoat3 = 9, // boat choice
+    slDialogYes = 11,
+    slDialogNo = 12,
+    slCaption = 13,
+    slUpPanel = 14,
+    slDownPanel = 15,
+    slAnimPhase = 16,
+    slAfterAnim = 17, // hold numbers (ButtonNumbers), not sprites
     slBoatTitle = 18,
 };
 constexpr int ButtonSlotCount = 18;
 
 // The screen and what the menus keep beside it.
 struct TScreenState {
-    int32_t Mode = smMainMenu;  // current screen; smStartUp only during start-up
+    int32_t Mode = smMainMenu; // current screen; smStartUp only during start-up
     int32_t MouseX = 0, MouseY = 0;
     int32_t HelpPage = 0;
     TCaptionSprite* HelpPageSprite = nullptr;
     TScrollBackground* Background = nullptr;
-    TCaptionSprite* NameCursor = nullptr;  // the name entry's and the options text field's cursor
+    TCaptionSprite* NameCursor = nullptr; // the name entry's and the options text field's cursor
     int32_t CursorBlinkTimer = 0;
     std::string PlayerName;
-    bool OptionsTextEditing = false;  // the options screen's text field takes key presses
+    bool OptionsTextEditing = false; // the options screen's text field takes key presses
 };
 
 // The dialog over the screen.
 struct TDialogState {
     TDialogKind Kind = dkNone;
-    int32_t Timer = 0;                    // remaining show time of the timed dialogs, ms
-    TCaptionSprite* Window = nullptr;     // the question's backdrop
+    int32_t Timer = 0;                // remaining show time of the timed dialogs, ms
+    TCaptionSprite* Window = nullptr; // the question's backdrop
 };
 
 // The button slots, their range and the highlight; a menu question keeps the screen's range aside.
 struct TButtonState {
     std::array<TSprite*, ButtonSlotCount + 1> Sprites{};
-    std::array<int32_t, ButtonSlotCount + 1> Numbers{};  // slots 16 and 17
+    std::array<int32_t, ButtonSlotCount + 1> Numbers{}; // slots 16 and 17
     int32_t Count = 0, First = 0, Last = 0, Hover = 0;
     int32_t SavedHover = 0, SavedCount = 0, SavedFirst = 0, SavedLast = 0;
     bool SkipHoverSound = false, NavArmed = false, NavOverrun = false;
@@ -74,8 +97,8 @@ struct TKeyState {
 
 // The pace every countdown and movement steps by.
 struct TPaceState {
-    int32_t FrameMs = 15;         // nominal milliseconds per frame; every countdown steps by it
-    double VelocityScale = 1.0;   // scale of the boat's velocity components
+    int32_t FrameMs = 15;       // nominal milliseconds per frame; every countdown steps by it
+    double VelocityScale = 1.0; // scale of the boat's velocity components
 };
 
 struct TGameState {

@@ -9,7 +9,7 @@ class TDXImageList;
 
 // One cell showing pattern 0 of a picture, at (0, 0), depth 1, tiled over the display.
 class TScrollBackground : public TBackgroundSprite {
-public:
+  public:
     // How far the river moved down this frame; null when nothing scrolls it (no boat yet).
     using TScrollSource = const double* (*)();
 
