@@ -6,7 +6,8 @@
 // The click dispatcher. FromKey is true for a key press in a menu screen (no click sound in
 // the main menu); false for the mouse and for keys that stand for a mouse click.
 void ButtonClick(bool fromKey);
-// A click or double click on the display.
+// A click or double click on the display; despite the name it also answers Enter and the Y/N
+// keys of a question, which stand for a click on the highlighted button.
 void MDXDrawClick();
 // The mouse moved over the display (800 x 600 coordinates).
 void MDXDrawMouseMove(int x, int y);

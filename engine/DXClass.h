@@ -1,5 +1,6 @@
-// The frame timer: calls the game's frame function from the main loop's idle processing, no more
-// often than every Interval ms, and says how many intervals passed since the last call.
+// The frame timer (the historical file name DXClass stays): calls the game's frame function from
+// the main loop's idle processing, no more often than every Interval ms, and says how many
+// intervals passed since the last call.
 #pragma once
 #include <cstdint>
 #include <functional>

@@ -24,32 +24,6 @@ uint16_t RGBToPixel565(uint8_t r, uint8_t g, uint8_t b) {
     return uint16_t(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
 }
 
-bool WriteRows(const std::string& path, int width, int height, int colorType, int channels,
-               const std::vector<uint8_t>& data) {
-    FilePtr f(std::fopen(path.c_str(), "wb"));
-    if (!f) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!png) return false;
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, f.get());
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, colorType, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, const_cast<png_bytep>(&data[size_t(y) * size_t(width) * size_t(channels)]));
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
-}
-
 }  // namespace
 
 bool SavePng565(const std::string& path, const uint16_t* pixels, int width, int height, int pitchPixels) {
@@ -60,13 +34,48 @@ bool SavePng565(const std::string& path, const uint16_t* pixels, int width, int 
             uint8_t* d = &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3];
             Pixel565ToRGB(pixels[size_t(y) * size_t(pitchPixels) + size_t(x)], d[0], d[1], d[2]);
         }
-    return WriteRows(path, width, height, PNG_COLOR_TYPE_RGB, 3, rgb);
+    return SavePngRows(path, width, height, 3, rgb, -1);
 }
 
 bool SavePngRgba(const std::string& path, const RgbaImage& image) {
     if (image.Width <= 0 || image.Height <= 0) return false;
     if (image.Pixels.size() != size_t(image.Width) * size_t(image.Height) * 4) return false;
-    return WriteRows(path, image.Width, image.Height, PNG_COLOR_TYPE_RGBA, 4, image.Pixels);
+    return SavePngRows(path, image.Width, image.Height, 4, image.Pixels, -1);
+}
+
+bool SavePngRows(const std::string& path, int width, int height, int channels, const std::vector<uint8_t>& rows,
+                 int compressionLevel, std::string* error) {
+    auto fail = [&](const std::string& why) {
+        if (error) *error = why;
+        return false;
+    };
+    if (width <= 0 || height <= 0 || (channels != 3 && channels != 4) ||
+        rows.size() != size_t(width) * size_t(height) * size_t(channels))
+        return fail("cannot write " + path + ": the picture has no pixels or the wrong size");
+    FilePtr f(std::fopen(path.c_str(), "wb"));
+    if (!f) return fail("cannot create " + path);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return fail("cannot write " + path + ": out of memory");
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return fail("cannot write " + path);
+    }
+    png_init_io(png, f.get());
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8,
+                 channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (compressionLevel >= 0) png_set_compression_level(png, compressionLevel);
+    png_write_info(png, info);
+    for (int y = 0; y < height; ++y)
+        png_write_row(png, const_cast<png_bytep>(&rows[size_t(y) * size_t(width) * size_t(channels)]));
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    if (std::fflush(f.get()) != 0) return fail("cannot write " + path);
+    return true;
 }
 
 bool LoadPngRgba(const std::string& path, RgbaImage& out, std::string* error) {

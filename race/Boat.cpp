@@ -309,16 +309,16 @@ void TMyCarSprite::Render() {
 }
 
 void TMyCarSprite::Advance(int moveCount) {
-    // 1. The picture's own animation (the boat's rate is 0).
+    // The picture's own animation (the boat's rate is 0).
     TImageSprite::Advance(moveCount);
 
-    // 2. Crash watch: each wrap of the crash animation is one loop shown.
+    // Crash watch: each wrap of the crash animation is one loop shown.
     if (CrashBlast) {
         if (CrashBlast->Visible && CrashBlast->AnimPosition < PrevBlastPosition) WreckLoops -= 1;
         PrevBlastPosition = CrashBlast->AnimPosition;
     }
 
-    // 3. Wake, faster with speed.
+    // Wake, faster with speed.
     if (BoatWake) {
         if (!Airborne && Speed > 0) {
             if (State == bsRacing) BoatWake->Visible = true;
@@ -328,7 +328,7 @@ void TMyCarSprite::Advance(int moveCount) {
         }
     }
 
-    // 4. Jump.
+    // Jump.
     if (Airborne) {
         if (AirTime > 0)
             AirTime -= FrameMs;
@@ -336,16 +336,16 @@ void TMyCarSprite::Advance(int moveCount) {
             Land();
     }
 
-    // 5. Gun.
+    // Gun.
     if (!Airborne && HasGun && Firing) FireBeam();
 
-    // 6. Power-ups.
+    // Power-ups.
     TickPowerUps();
 
-    // 7. Throttle.
+    // Throttle.
     if (Throttle) Accelerate();
 
-    // 8. Steering; pressing the other way while tilted first straightens.
+    // Steering; pressing the other way while tilted first straightens.
     if (State == bsRacing || (State == bsFinishing && Speed > 0)) {
         if (SteerLeft && Heading <= 0)
             TurnLeft();
@@ -359,7 +359,7 @@ void TMyCarSprite::Advance(int moveCount) {
             Heading = 0;
     }
 
-    // 9. Wreck sequence: the crash animation plays twice, then respawn or game over.
+    // Wreck sequence: the crash animation plays twice, then respawn or game over.
     if (State == bsWrecked) {
         if (WreckLoops == 1 && CrashBlast) CrashBlast->Y = Y + Height - CrashBlast->Height;
         if (WreckLoops == 0) {
@@ -373,24 +373,24 @@ void TMyCarSprite::Advance(int moveCount) {
         }
     }
 
-    // 10. Geometry, taken before this frame's move.
+    // Geometry, taken before this frame's move.
     MidX = X + Width / 2.0;
     MidY = Y + Height / 2.0;
     const double s = std::sin(Heading * AngleUnit);
     DriftX = s * Speed * VelocityScale;
     ScrollStep = Speed * VelocityScale;
 
-    // 11. Banks: the tilted boat may overhang by its rotation allowance.
+    // Banks: the tilted boat may overhang by its rotation allowance.
     const double m = s * Height / 3;
     if (X + Width > RightBank - m) X = RightBank - m - Width;
     if (X < LeftBank - m) X = LeftBank - m;
     X += DriftX;
 
-    // 12. Distance.
+    // Distance.
     Distance += ScrollStep;
     RowDistance += ScrollStep;
 
-    // 13. Speed orders.
+    // Speed orders.
     if (SpeedOrder == soNone && CrossedFinish) {
         Speed = 0;
         Controllable = false;

@@ -36,7 +36,8 @@ enum TSpeedOrder : int32_t {
 // The three timed power-ups.
 enum class TPowerUp { Gun, Engine, Shield };
 
-// The player's boat (PlayerBoat), a child of the engine root.
+// The player's boat (PlayerBoat), a child of the engine root; the historical name says car, the
+// sprite is the boat.
 class TMyCarSprite : public TImageSprite {
 public:
     // Creates boat 1..3 at a random X near the bottom of the screen.

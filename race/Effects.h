@@ -15,7 +15,8 @@ public:
     void Advance(int moveCount) override;
 };
 
-// The player's wake: a looping animation centred on the boat and turned with it.
+// The player's wake: a looping animation centred on the boat and turned with it (the historical
+// name says car animation; it is the boat's wake).
 class TMyCarAnim : public TImageSprite {
 public:
     // Picture Name from the race list at (X, Y) and depth Z, looping at one pattern a second

@@ -27,7 +27,7 @@ TWallSprite::TWallSprite(TSprite* parent, int kind, int slot) : TImageSprite(par
     PixelExact = false;
     Kind = static_cast<uint8_t>(kind);
     Slot = slot;
-    Bank = 0;
+    Bank = bkEither;
 
     // Per-kind settings.
     const char* picture = info.Picture;
@@ -39,20 +39,20 @@ TWallSprite::TWallSprite(TSprite* parent, int kind, int slot) : TImageSprite(par
     int32_t z = 0;
     switch (info.Placement) {
         case TPlacement::Water: RandomX = true; break;
-        case TPlacement::EitherBank: RandomX = true; OnShore = true; Bank = 0; break;
-        case TPlacement::LeftBank: RandomX = true; OnShore = true; Bank = 2; break;
-        case TPlacement::RightBank: RandomX = true; OnShore = true; Bank = 3; break;
+        case TPlacement::EitherBank: RandomX = true; OnShore = true; Bank = bkEither; break;
+        case TPlacement::LeftBank: RandomX = true; OnShore = true; Bank = bkLeft; break;
+        case TPlacement::RightBank: RandomX = true; OnShore = true; Bank = bkRight; break;
         case TPlacement::Fixed: X = info.FixedX; break;
     }
     if (kind == rkShip) {
         z = 3;
         if (RandomBelow(2) == 0) {
             picture = "ShipRight";
-            Bank = 2;
+            Bank = bkLeft;
             VelocityX = ShipSpeed;
         } else {
             picture = "ShipLeft";
-            Bank = 3;
+            Bank = bkRight;
             VelocityX = -ShipSpeed;
         }
     } else if (kind == rkBridge) {
@@ -87,7 +87,7 @@ TWallSprite::TWallSprite(TSprite* parent, int kind, int slot) : TImageSprite(par
             X = RandomBelow(431 - Width) + 178;
         } else {
             int32_t r = RandomBelow(2);
-            if (Bank == 2 || (Bank == 0 && r == 0))
+            if (Bank == bkLeft || (Bank == bkEither && r == 0))
                 X = RandomBelow(48 - Width) + 127;
             else
                 X = RandomBelow(51 - Width) + 610;

@@ -6,7 +6,12 @@
 #include "engine/DXSprite.h"
 #include "race/RiverKinds.h"
 
-// A river object (a child of the engine root). Its destruction frees its slot.
+// The bank of a shore object, by the game's numbers. A ship keeps the bank it comes from:
+// bkLeft moves right, bkRight moves left.
+enum TBank : uint8_t { bkEither = 0, bkLeft = 2, bkRight = 3 };
+
+// A river object (a child of the engine root): every object on the river, not only walls, keeps
+// this historical name. Its destruction frees its slot.
 class TWallSprite : public TImageSprite {
 public:
     // Creates an object of Kind for Slot above the screen, drawing its random choices in order:
@@ -37,7 +42,7 @@ public:
     bool OnShore = false;     // placed on a bank
     bool IsBox = false;       // bonus box: drawn as a box with an icon
     bool RandomX = false;     // X chosen at random on creation
-    uint8_t Bank = 0;         // shore objects: 0 either, 2 left, 3 right; ships: 2 moving right, 3 left
+    TBank Bank = bkEither;    // shore objects: the bank they stand on; ships: the bank they start from
     bool Rejected = false;    // touched another object when created; its creator destroys it
     bool IsVessel = false;    // moves by itself: ships and boats
     bool Upstream = false;    // boats travelling the player's way

@@ -19,12 +19,7 @@ struct BoatFixture : ::testing::Test {
     RaceWorld world;
     TMyCarSprite* boat = nullptr;
 
-    void SetUp() override {
-        world.Start();
-        world.SkipIntro();
-        boat = PlayerBoat;
-        ClearRiverObjects();
-    }
+    void SetUp() override { boat = world.StartOnEmptyRiver(); }
     void Advance(int frames = 1) {
         for (int i = 0; i < frames; ++i) boat->Advance(1);
     }

@@ -15,10 +15,7 @@ struct CourseFixture : ::testing::Test {
     TMyCarSprite* boat = nullptr;
 
     void SetUp() override {
-        world.Start();
-        world.SkipIntro();
-        boat = PlayerBoat;
-        ClearRiverObjects();
+        boat = world.StartOnEmptyRiver();
         SpawnChance.fill(0);
         RowCount = 0;
     }

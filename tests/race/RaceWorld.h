@@ -193,7 +193,14 @@ public:
     }
     // Runs frames until the level intro has closed.
     void SkipIntro() {
-        for (int i = 0; i < 1000 && DialogKind == 1; ++i) Step();
+        for (int i = 0; i < 1000 && DialogKind == dkLevelIntro; ++i) Step();
+    }
+    // Starts a race, closes the level intro and clears the river: the boat alone on level 1.
+    TMyCarSprite* StartOnEmptyRiver() {
+        Start();
+        SkipIntro();
+        ClearRiverObjects();
+        return PlayerBoat;
     }
 
     // An object of Kind in the first free slot, moved to (X, Y).

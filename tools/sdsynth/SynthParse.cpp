@@ -10,9 +10,6 @@
 
 namespace sdsynth {
 
-namespace {
-
-// Throws unless the line holds between min and max values after the keyword.
 void NeedArgs(const std::vector<std::string>& w, size_t min, size_t max) {
     const size_t n = w.size() - 1;
     if (n < min || n > max) {
@@ -21,6 +18,8 @@ void NeedArgs(const std::vector<std::string>& w, size_t min, size_t max) {
         throw SynthError("'" + w[0] + "' takes " + want + " value(s), got " + std::to_string(n));
     }
 }
+
+namespace {
 
 // A number that must lie in [lo, hi].
 double Ranged(const std::string& text, const std::string& keyword, double lo, double hi) {

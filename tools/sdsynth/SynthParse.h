@@ -17,6 +17,11 @@ class SynthError : public std::runtime_error {
 // Splits one line into words, dropping everything from a word that starts with '#' on.
 std::vector<std::string> SplitWords(const std::string& line);
 
+// Throws SynthError ("'kw' takes 1..2 value(s), got 3") unless the words of a line (the keyword
+// first) hold between min and max values after the keyword. The score writer checks its lines
+// the same way.
+void NeedArgs(const std::vector<std::string>& w, size_t min, size_t max);
+
 // A finite number, or SynthError naming the keyword it belongs to.
 double ParseNumber(const std::string& text, const std::string& keyword);
 

@@ -11,6 +11,7 @@
 
 namespace xmwrite {
 
+using sdsynth::NeedArgs;
 using sdsynth::SynthError;
 
 namespace {
@@ -21,11 +22,6 @@ int ParseInt(const std::string& text, const std::string& what, int lo, int hi) {
         throw SynthError("'" + what + "' needs a whole number in " + std::to_string(lo) + ".." +
                          std::to_string(hi) + ", got '" + text + "'");
     return static_cast<int>(v);
-}
-
-void NeedArgs(const std::vector<std::string>& w, size_t min, size_t max) {
-    const size_t n = w.size() - 1;
-    if (n < min || n > max) throw SynthError("'" + w[0] + "' has the wrong number of values");
 }
 
 // XM note number of a note name; C-4 of the tracker is middle C (MIDI 60).
