@@ -5,6 +5,7 @@
 #include "app/Screens.h"
 #include "engine/Errors.h"
 #include "race/Effects.h"
+#include "race/RaceMedia.h"
 #include "race/RaceFlow.h"
 #include "race/Random.h"
 #include "records/Game.h"
@@ -122,9 +123,18 @@ void TMForm::EnterWindowed() {
     o.Exclude(doFullScreen);
     MDXDraw.SetOptions(o);
     MDXDraw.InitializeDisplay();
-    // Back in a window: where it was before full screen, else centred.
+    // Back in a window: the placement stored before full screen comes back, then the window
+    // is centred on the screen, in this order, as the game has always left full screen.
     Window.RestorePlacement();
     Window.Center();
+}
+
+bool MinimisingPausesOver(int dialogKind) {
+    // The pause replaces a dialog only where closing it loses nothing. Over time over the
+    // level would not restart (and the next time-out costs another life), over the name entry
+    // the name and score would be lost, over game over the name entry it opens would be left
+    // behind, and the send questions would end the race half way. A pause is already a pause.
+    return dialogKind == 0 || dialogKind == 1 || dialogKind == 4;
 }
 
 void ResetInputEdges() {
@@ -176,8 +186,11 @@ void TMForm::HandleEvent(const platform::Event& e) {
             if (FormCloseQuery()) Terminate();
             break;
         case EventKind::Minimized:
-            // Minimising in a race pauses it first.
-            if (ScreenMode == smRace && DialogKind == 0 && Game.OpenDialog) Game.OpenDialog(2);
+            if (ScreenMode == smRace && MinimisingPausesOver(DialogKind) && Game.OpenDialog) {
+                Game.OpenDialog(2);
+                // Closing the finish question brings the gun back; the pause stays silent.
+                RaceStopSound("Shot");
+            }
             break;
         case EventKind::Activated: MDXTimer.ApplicationActivated(); break;
         case EventKind::Deactivated: MDXTimer.ApplicationDeactivated(); break;

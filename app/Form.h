@@ -69,6 +69,8 @@ private:
     bool destroyed_ = false;
 };
 
+// Whether minimising the window during a race opens the pause over this dialog (0 = none).
+bool MinimisingPausesOver(int dialogKind);
 // Clears every key edge and every was-down flag.
 void ResetInputEdges();
 // Derives the key edges (went down this frame) from the input states.

@@ -63,12 +63,10 @@ void OptionsFrame(int lagCount) {
     NavigateVertical(true);
     if (TMenuButton* b = ButtonAt(2)) b->SetActiveLook();
     if (HoverIndex != 10 && OptionsTextEditing) StopTextEditing();
+    // Leaving: the rest of the frame still runs (its captions are gone, the text is drawn once more).
     if (HoverIndex != 0 && HoverIndex != 2 && (HoverIndex < 7 || HoverIndex > 10)) {
         CloseOptions();
         BuildMainMenu(false, 0);
-        StartFrame(lagCount, true);
-        EndFrame();
-        return;
     }
     StartFrame(lagCount, true);
     if (OptionsTextEditing && NameCursor) {

@@ -177,8 +177,9 @@ void HighScoresFrame(int lagCount) {
         CloseHighScores();
         BuildMainMenu(false, 0);
     }
+    // The rows are drawn also on the frame that leaves the screen.
     StartFrame(lagCount, true);
-    if (ScreenMode == smHighScores) DrawTableRows();
+    DrawTableRows();
     EndFrame();
 }
 
