@@ -2,6 +2,7 @@
 // ranges, the finish-race and send questions, and the name entry.
 #include "ShellFixture.h"
 #include "app/Dialogs.h"
+#include "race/Boat.h"
 #include "race/RaceState.h"
 #include "records/HighScores.h"
 
@@ -154,6 +155,27 @@ TEST_F(Dialogs, MinimisingPausesTheRaceOverTheDialogsThatCanCloseWithoutLoss) {
         }
     }
     EXPECT_EQ(ScreenMode, smRace);
+}
+
+// Closing the finish question with fire held brings the gun's sound back with the race; when the
+// pause takes its place, the sound is stopped again, as a pause opened by P leaves it.
+TEST_F(Dialogs, MinimisingOverTheFinishQuestionLeavesTheGunSilent) {
+    StartRace();
+    PlayerBoat->GainPowerUp(TPowerUp::Gun);
+    PlayerBoat->Firing = true;
+    OpenDialog(4);
+    ASSERT_EQ(HoverIndex, 2);
+    std::vector<bool> shot;  // play (true) and stop (false) of "Shot", in order
+    GameSoundListener = [&](const std::string& name, bool play) {
+        if (name == "Shot") shot.push_back(play);
+    };
+    platform::Event e;
+    e.Kind = platform::EventKind::Minimized;
+    game->Window().Inject(e);
+    game->Pump();
+    ASSERT_EQ(DialogKind, 2);
+    ASSERT_FALSE(shot.empty());
+    EXPECT_FALSE(shot.back()) << "the last word on the gun's sound is a stop";
 }
 
 // Y and N in the same frame: Yes answers, No is dropped rather than clicking whatever Yes left up.
