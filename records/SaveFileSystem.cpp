@@ -6,7 +6,7 @@
 namespace {
 
 class TRealSaveFileSystem final : public TSaveFileSystem {
-public:
+  public:
     std::FILE* Open(const std::string& path) override { return std::fopen(path.c_str(), "wb"); }
     bool Write(std::FILE* file, const std::string& bytes) override {
         return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
@@ -21,13 +21,17 @@ public:
 
 TSaveFileSystem* Installed = nullptr;
 
-}  // namespace
+} // namespace
 
 TSaveFileSystem& RealSaveFileSystem() {
     static TRealSaveFileSystem real;
     return real;
 }
 
-TSaveFileSystem& SaveFileSystem() { return Installed ? *Installed : RealSaveFileSystem(); }
+TSaveFileSystem& SaveFileSystem() {
+    return Installed ? *Installed : RealSaveFileSystem();
+}
 
-void SetSaveFileSystem(TSaveFileSystem* fileSystem) { Installed = fileSystem; }
+void SetSaveFileSystem(TSaveFileSystem* fileSystem) {
+    Installed = fileSystem;
+}

@@ -6,7 +6,7 @@
 // Every step a save takes on the disk. Each returns false (or nullptr) on failure with errno set,
 // so the caller can name the reason.
 class TSaveFileSystem {
-public:
+  public:
     virtual ~TSaveFileSystem() = default;
     // Creates or truncates a file for writing.
     virtual std::FILE* Open(const std::string& path) = 0;

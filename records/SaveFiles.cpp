@@ -79,12 +79,13 @@ bool Report(const std::string& error) {
     return false;
 }
 
-}  // namespace
+} // namespace
 
 std::string FreeDamagedPathFor(const std::string& path) {
     std::string candidate = path + ".damaged";
     std::error_code ec;
-    for (int n = 2; std::filesystem::exists(candidate, ec); ++n) candidate = path + ".damaged." + std::to_string(n);
+    for (int n = 2; std::filesystem::exists(candidate, ec); ++n)
+        candidate = path + ".damaged." + std::to_string(n);
     return candidate;
 }
 
@@ -97,9 +98,11 @@ void LoadOptionsAndHighScores() {
     TStoredPair previous;
     if (ReadStoredPair(kPreviousHighScoreFile, kPreviousOptionsFile, previous) &&
         BuildHighScoreCheck(previous.Table) == previous.Check) {
-        std::fprintf(stderr, "%s does not match %s (a save was interrupted); using the table saved before, %s\n",
+        std::fprintf(stderr,
+                     "%s does not match %s (a save was interrupted); using the table saved before, %s\n",
                      kHighScoreFile, kOptionsFile, kPreviousHighScoreFile);
-        for (int k = 1; k <= 10; ++k) HighScores[k] = previous.Table[k];
+        for (int k = 1; k <= 10; ++k)
+            HighScores[k] = previous.Table[k];
         HighScoreCheck = previous.Check;
         return;
     }

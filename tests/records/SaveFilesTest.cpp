@@ -1,6 +1,7 @@
 // Saving the table and the options as a pair: whatever step of a save fails, or wherever the
 // game is killed, the next start finds the old table or the new one, never the default list.
 #include "SaveDir.h"
+#include "support/Harness.h"
 
 #include "records/HighScores.h"
 #include "records/Options.h"
@@ -22,7 +23,7 @@ namespace fs = std::filesystem;
 // half of its bytes on disk), a crash also makes every later step do nothing, as when the game
 // is killed there.
 class TFaultyDisk final : public TSaveFileSystem {
-public:
+  public:
     enum class EFault { Fail, Crash };
     TFaultyDisk(size_t step, EFault fault) : FaultStep(step), Fault(fault) { SetSaveFileSystem(this); }
     TFaultyDisk() : TFaultyDisk(0, EFault::Fail) {}
@@ -56,7 +57,7 @@ public:
     }
     bool Remove(const std::string& path) override { return Step("remove", path) && Real().Remove(path); }
 
-private:
+  private:
     static TSaveFileSystem& Real() { return RealSaveFileSystem(); }
     static std::string Short(std::string path) {
         for (std::string prefix = "Data/Save/"; path.find(prefix) != std::string::npos;)
@@ -103,12 +104,13 @@ bool IsDefaultTable() {
 
 std::set<std::string> SaveFolder() {
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator("Data/Save")) names.insert(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator("Data/Save"))
+        names.insert(entry.path().filename().string());
     return names;
 }
 
 class SaveFilesTest : public SaveDirTest {
-protected:
+  protected:
     // The first session: ALICE 4900 saved cleanly, with full screen on so the options show too.
     void SaveAlice() {
         StartUp();
@@ -176,7 +178,8 @@ TEST_F(SaveFilesTest, ASaveTakesExactlyTheStepsOfTheFailureTable) {
         log = disk.Log;
     }
     std::vector<std::string> table;
-    for (const TStepCase& c : kSaveSteps) table.push_back(c.step);
+    for (const TStepCase& c : kSaveSteps)
+        table.push_back(c.step);
     ASSERT_EQ(table.at(kTableRename), "rename hs.tmp hs");
     EXPECT_EQ(log, table) << "a step of saving has no row in kSaveSteps";
     EXPECT_EQ(SaveFolder(), (std::set<std::string>{"hs", "options"}));
@@ -190,20 +193,22 @@ TEST_F(SaveFilesTest, AFailedStepLeavesALoadablePairAndNoTemporaryFile) {
         SaveAlice();
         AddBob();
         bool saved;
+        std::string failedStep;
         testing::internal::CaptureStderr();
         {
             TFaultyDisk disk(i + 1, TFaultyDisk::EFault::Fail);
             saved = SaveOptionsAndHighScores();
-            ASSERT_EQ(disk.Log.at(i), c.step);
+            if (disk.Log.size() > i) failedStep = disk.Log[i];
         }
         const std::string stderrText = testing::internal::GetCapturedStderr();
+        ASSERT_EQ(failedStep, c.step);
         EXPECT_EQ(saved, c.afterFailure == ETable::New);
         if (!saved) {
             EXPECT_NE(stderrText.find("not saved"), std::string::npos) << stderrText;
         }
         for (const std::string& name : SaveFolder())
             EXPECT_EQ(name.find(".tmp"), std::string::npos) << name << " left behind";
-        if (i <= kTableRename) {  // until the table's rename the old files are untouched, byte for byte
+        if (i <= kTableRename) { // until the table's rename the old files are untouched, byte for byte
             EXPECT_EQ(ReadFile("Data/Save/hs"), OldTable);
             EXPECT_EQ(ReadFile("Data/Save/options"), OldOptions);
         }
@@ -254,6 +259,7 @@ TEST_F(SaveFilesTest, TwoInterruptedSavesInARowStillFindTheLastWholePair) {
     AddBob();
     const size_t optionsRename = 20;
     ASSERT_EQ(std::string(kSaveSteps[optionsRename - 1].step), "rename options.tmp options");
+    std::string stoppedAt;
     testing::internal::CaptureStderr();
     {
         TFaultyDisk disk(optionsRename, TFaultyDisk::EFault::Crash);
@@ -262,18 +268,41 @@ TEST_F(SaveFilesTest, TwoInterruptedSavesInARowStillFindTheLastWholePair) {
     // The second session runs on ALICE's table again; its save stops at the same place. The pair
     // on disk does not match, so it must not replace the previous pair.
     StartUp();
-    ASSERT_FALSE(TableHolds("BOB", 4700));
+    const bool bobBack = TableHolds("BOB", 4700);
     InsertHighScore("CAROL", 4600);
     {
         // Two temporary files of four steps each, then the two renames: no previous copy now.
         TFaultyDisk disk(10, TFaultyDisk::EFault::Crash);
         SaveOptionsAndHighScores();
-        ASSERT_EQ(disk.Log.at(9), "rename options.tmp options");
+        if (disk.Log.size() >= 10) stoppedAt = disk.Log[9];
     }
     StartUp();
     testing::internal::GetCapturedStderr();
+    ASSERT_FALSE(bobBack);
+    ASSERT_EQ(stoppedAt, "rename options.tmp options");
     EXPECT_TRUE(TableHolds("ALICE", 4900));
     EXPECT_FALSE(IsDefaultTable());
+}
+
+TEST_F(SaveFilesTest, TheGameStartsWithTheTableAKilledSaveWasReplacing) {
+    SaveAlice();
+    AddBob();
+    testing::internal::CaptureStderr();
+    {
+        TFaultyDisk disk(20, TFaultyDisk::EFault::Crash); // killed between the two renames
+        SaveOptionsAndHighScores();
+    }
+    HarnessOptions options;
+    for (const auto& entry : fs::directory_iterator("Data/Save"))
+        options.Saves[entry.path().filename().string()] = ReadFile(entry.path().string());
+    HighScores = {};
+    {
+        GameHarness game(options);
+        EXPECT_TRUE(TableHolds("ALICE", 4900));
+        EXPECT_FALSE(TableHolds("BOB", 4700));
+        EXPECT_EQ(Options.FullScreen, 1);
+    }
+    testing::internal::GetCapturedStderr();
 }
 
 TEST_F(SaveFilesTest, AFolderInTheWayOfTheOptionsKeepsTheWholeOldPair) {
@@ -307,11 +336,12 @@ TEST_F(SaveFilesTest, ADamagedFileIsKeptAsideBeforeItIsReplacedAndNeverOverwrite
         fs::remove_all("Data");
         const std::string path = std::string("Data/Save/") + c.file;
         for (const char* aside : {".damaged", ".damaged.2", ".damaged.3"}) {
-            WriteFile(path, c.damaged + aside);  // each damaged file a little different
+            WriteFile(path, c.damaged + aside); // each damaged file a little different
             testing::internal::CaptureStderr();
             StartUp();
-            ASSERT_TRUE(SaveOptionsAndHighScores());
+            const bool saved = SaveOptionsAndHighScores();
             const std::string said = testing::internal::GetCapturedStderr();
+            EXPECT_TRUE(saved);
             EXPECT_NE(said.find(path + aside), std::string::npos) << said;
         }
         // Every damaged version is still there, byte for byte, and the new file reads cleanly.
@@ -341,7 +371,8 @@ TEST_F(SaveFilesTest, ADamagedFlagLineLosesOnlyThatFlag) {
 
         std::string options = ReadFile("Data/Save/options");
         size_t at = 0;
-        for (int l = 1; l < c.line; ++l) at = options.find("\r\n", at) + 2;
+        for (int l = 1; l < c.line; ++l)
+            at = options.find("\r\n", at) + 2;
         options.replace(at, 1, "x");
         WriteFile("Data/Save/options", options);
 
@@ -354,4 +385,4 @@ TEST_F(SaveFilesTest, ADamagedFlagLineLosesOnlyThatFlag) {
     }
 }
 
-}  // namespace
+} // namespace
