@@ -38,15 +38,8 @@ bool StoredPairMatches(const std::string& tablePath, const std::string& optionsP
     return ReadStoredPair(tablePath, optionsPath, pair) && BuildHighScoreCheck(pair.Table) == pair.Check;
 }
 
-// True when the file exists and some line of it does not read by the save-file rules.
-bool FileIsDamaged(const std::string& path, bool isTable) {
-    std::string bytes;
-    if (!FileCanBeOpened(path) || !ReadWholeFile(path, bytes)) return false;
-    if (!isTable) {
-        TGameOptions options;
-        std::string check;
-        return !ReadOptionsInto(bytes, options, check).empty();
-    }
+// True when some line of the bytes does not read by the save-file rules.
+bool TableBytesDamaged(const std::string& bytes) {
     THighScoreTable table{};
     try {
         ReadHighScoresInto(bytes, table);
@@ -56,9 +49,17 @@ bool FileIsDamaged(const std::string& path, bool isTable) {
     return false;
 }
 
-// Moves a damaged file out of the way of its replacement and says where it went.
-bool KeepDamagedAside(const std::string& path, bool isTable, std::string& error) {
-    if (!FileIsDamaged(path, isTable)) return true;
+bool OptionsBytesDamaged(const std::string& bytes) {
+    TGameOptions options;
+    std::string check;
+    return !ReadOptionsInto(bytes, options, check).empty();
+}
+
+// Moves a file that is there but does not read out of the way of its replacement, and says
+// where it went: the start-up has already fallen back to defaults for what it could not read.
+bool KeepDamagedAside(const std::string& path, bool (*damaged)(const std::string&), std::string& error) {
+    std::string bytes;
+    if (!FileCanBeOpened(path) || !ReadWholeFile(path, bytes) || !damaged(bytes)) return true;
     const std::string aside = FreeDamagedPathFor(path);
     if (!ReplaceFile(path, aside, error)) return false;
     std::fprintf(stderr, "%s could not be read; it is kept as %s\n", path.c_str(), aside.c_str());
@@ -127,7 +128,8 @@ bool SaveOptionsAndHighScores() {
     bool ok = !StoredPairMatches(kHighScoreFile, kOptionsFile) ||
               (CopyFileReplacing(kHighScoreFile, kPreviousHighScoreFile, error) &&
                CopyFileReplacing(kOptionsFile, kPreviousOptionsFile, error));
-    ok = ok && KeepDamagedAside(kHighScoreFile, true, error) && KeepDamagedAside(kOptionsFile, false, error);
+    ok = ok && KeepDamagedAside(kHighScoreFile, TableBytesDamaged, error) &&
+         KeepDamagedAside(kOptionsFile, OptionsBytesDamaged, error);
     // 4. Between these two renames the pair on disk does not match; the previous pair covers it.
     ok = ok && ReplaceFile(tableTemp, kHighScoreFile, error);
     if (!ok) {
