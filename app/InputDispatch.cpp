@@ -12,8 +12,8 @@
 #include "records/GameState.h"
 #include "records/HighScores.h"
 #include "records/Options.h"
-#include "records/SaveFiles.h"
 #include "records/ResultSubmission.h"
+#include "records/SaveFiles.h"
 #include "records/TextStyles.h"
 
 namespace {

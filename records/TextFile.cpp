@@ -95,8 +95,10 @@ bool WriteFileDurably(const std::string& path, const std::string& bytes, std::st
         error = "cannot create " + path + ": " + std::strerror(errno);
         return false;
     }
+    errno = 0;
     bool ok = disk.Write(f, bytes) && disk.Flush(f);
-    int savedErrno = errno;
+    // The reason of the first failure; closing could overwrite errno.
+    const int savedErrno = ok ? 0 : errno;
     // Closed even after a failed write, so the handle is not leaked.
     ok = disk.Close(f) && ok;
     if (!ok) {
