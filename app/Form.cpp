@@ -13,6 +13,7 @@
 #include "records/HighScores.h"
 #include "records/Music.h"
 #include "records/Options.h"
+#include "records/SaveFiles.h"
 #include "records/TextStyles.h"
 
 TMForm* MForm = nullptr;
@@ -80,10 +81,9 @@ void TMForm::FormCreate() {
     SeedRandom();
     FrameMs = 15;
     VelocityScale = 0.5;
-    // 5, 6. Saves: missing files give the defaults; a table that fails its check is reset.
-    LoadHighScores();
-    LoadOptions();
-    if (!HighScoreCheckMatches()) ResetHighScores();
+    // 5, 6. Saves: missing files give the defaults; a table that fails its check is reset (or, after
+    // an interrupted save, taken from the pair that save was replacing).
+    LoadOptionsAndHighScores();
     // 7. The display (its initialise event enables the timer).
     ApplyDisplayMode();
     // 8..10.
@@ -97,8 +97,7 @@ void TMForm::FormCreate() {
 void TMForm::FormDestroy() {
     if (destroyed_) return;
     destroyed_ = true;
-    SaveOptions();
-    SaveHighScores();
+    SaveOptionsAndHighScores();
     Terminate();
 }
 

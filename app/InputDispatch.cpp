@@ -13,6 +13,7 @@
 #include "records/HighScores.h"
 #include "records/Options.h"
 #include "records/ResultSubmission.h"
+#include "records/SaveFiles.h"
 #include "records/TextStyles.h"
 
 namespace {
@@ -148,7 +149,8 @@ void ButtonClick(bool fromKey) {
     if (HoverIndex == 11 || HoverIndex == 12) PlaySound("B_Act");
     if (DialogKind == 9) {
         if (HoverIndex == 11) {
-            SaveOptions();
+            // The options file carries the table's check string, so the two are saved together.
+            SaveOptionsAndHighScores();
             Terminate();
         } else if (HoverIndex == 12) {
             CloseDialog();

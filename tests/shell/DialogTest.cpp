@@ -49,13 +49,16 @@ TEST_F(Dialogs, CloseButtonAsksToExitInTheMenusAndNoRestoresTheScreen) {
     EXPECT_EQ(ScreenMode, smHighScores);
 }
 
-TEST_F(Dialogs, ExitYesSavesAndEnds) {
+TEST_F(Dialogs, ExitYesSavesTheTableWithItsCheckStringAndEnds) {
     FinishIntro();
+    InsertHighScore("ALICE", 4900);
     game->CloseWindow();
     ASSERT_EQ(DialogKind, 9);
     ClickSlot(11);
     EXPECT_TRUE(game->Form().Terminated());
-    EXPECT_TRUE(game->Dir().SaveExists("options"));
+    // Yes saves before the form goes: the options file's check string is of the table saved beside it.
+    EXPECT_NE(game->Dir().ReadSave("hs").find("ALICE\r\n4900\r\n"), std::string::npos);
+    EXPECT_NE(game->Dir().ReadSave("options").find("\r\n" + BuildHighScoreCheck() + "\r\n"), std::string::npos);
 }
 
 TEST_F(Dialogs, ClearTableQuestionResetsOnYes) {
