@@ -26,8 +26,12 @@ TEST_F(MainMenu, IntroSlidesButtonsToRestAt556After61Frames) {
     }
     EXPECT_EQ(buttonFrames, 61);
     for (int slot = 1; slot <= 6; ++slot) EXPECT_EQ(Buttons[size_t(slot)]->X, 556) << slot;
-    EXPECT_EQ(Buttons[14]->Y >= 0, true);
-    EXPECT_GT(panelFrames, 0);
+    // The upper panel (100 high) comes down 1.75 a frame from -100: 58 frames (100 / 1.75 =
+    // 57.1), resting at -100 + 58 x 1.75 = 1.5. The lower one (50 high) rises 7/6 a frame from
+    // 600 and is done after 43 frames (50 / (7/6) = 42.9) at 600 - 43 x 7/6 = 549.83.
+    EXPECT_EQ(panelFrames, 58);
+    EXPECT_DOUBLE_EQ(Buttons[14]->Y, 1.5);
+    EXPECT_NEAR(Buttons[15]->Y, 600 - 43 * 7.0 / 6, 1e-9);
     game->SaveScreenshot(GameHarness::OutputPath("main-menu"));
 }
 
