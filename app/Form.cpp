@@ -10,8 +10,10 @@
 #include "records/HighScores.h"
 #include "records/Music.h"
 #include "records/Options.h"
+#include "records/SaveFiles.h"
 #include "stage/Dialogs.h"
 #include "stage/Game.h"
+#include "stage/GameSound.h"
 #include "stage/GameState.h"
 #include "stage/KeyEdges.h"
 #include "stage/ScrollBackground.h"
@@ -69,10 +71,9 @@ void TMForm::FormCreate() {
     SeedRandom();
     FrameMs = 15;
     VelocityScale = 0.5;
-    // Saves: missing files give the defaults; a table that fails its check is reset.
-    LoadHighScores();
-    LoadOptions();
-    if (!HighScoreCheckMatches()) ResetHighScores();
+    // Saves: missing files give the defaults; a table that fails its check is reset (or, after
+    // an interrupted save, taken from the pair that save was replacing).
+    LoadOptionsAndHighScores();
     // The display (its initialise event enables the timer).
     ApplyDisplayMode();
     // No key counts as pressed yet; the fonts open now rather than on the first frame that draws
@@ -86,8 +87,7 @@ void TMForm::FormCreate() {
 void TMForm::FormDestroy() {
     if (destroyed_) return;
     destroyed_ = true;
-    SaveOptions();
-    SaveHighScores();
+    SaveOptionsAndHighScores();
     Terminate();
 }
 
@@ -112,9 +112,18 @@ void TMForm::EnterWindowed() {
     o.Exclude(doFullScreen);
     MDXDraw.SetOptions(o);
     MDXDraw.InitializeDisplay();
-    // Back in a window: where it was before full screen, else centred.
+    // Back in a window: the placement stored before full screen comes back, then the window
+    // is centred on the screen, in this order, as the game has always left full screen.
     Window.RestorePlacement();
     Window.Center();
+}
+
+bool MinimisingPausesOver(int dialogKind) {
+    // The pause replaces a dialog only where closing it loses nothing. Over time over the
+    // level would not restart (and the next time-out costs another life), over the name entry
+    // the name and score would be lost, over game over the name entry it opens would be left
+    // behind, and the send questions would end the race half way. A pause is already a pause.
+    return dialogKind == dkNone || dialogKind == dkLevelIntro || dialogKind == dkFinishRace;
 }
 
 void TMForm::MDXTimerTimer(int lagCount) {
@@ -150,8 +159,11 @@ void TMForm::HandleEvent(const platform::Event& e) {
             if (FormCloseQuery()) Terminate();
             break;
         case EventKind::Minimized:
-            // Minimising in a race pauses it first.
-            if (ScreenMode == smRace && DialogKind == dkNone) OpenDialog(dkPause);
+            if (ScreenMode == smRace && MinimisingPausesOver(DialogKind)) {
+                OpenDialog(dkPause);
+                // Closing the finish question brings the gun back; the pause stays silent.
+                StopSound("Shot");
+            }
             break;
         case EventKind::Activated: MDXTimer.ApplicationActivated(); break;
         case EventKind::Deactivated: MDXTimer.ApplicationDeactivated(); break;

@@ -69,5 +69,8 @@ private:
     bool destroyed_ = false;
 };
 
+// Whether minimising the window during a race opens the pause over this dialog (0 = none).
+bool MinimisingPausesOver(int dialogKind);
+
 // The one form of the program (set while it exists).
 extern TMForm* MForm;

@@ -10,6 +10,7 @@
 #include "records/HighScores.h"
 #include "records/Options.h"
 #include "records/ResultSubmission.h"
+#include "records/SaveFiles.h"
 #include "stage/Dialogs.h"
 #include "stage/Frame.h"
 #include "stage/GameSound.h"
@@ -144,7 +145,8 @@ void ButtonClick(bool fromKey) {
     if (HoverIndex == slDialogYes || HoverIndex == slDialogNo) PlaySound("B_Act");
     if (DialogKind == dkExitGame) {
         if (HoverIndex == slDialogYes) {
-            SaveOptions();
+            // The options file carries the table's check string, so the two are saved together.
+            SaveOptionsAndHighScores();
             Terminate();
         } else if (HoverIndex == slDialogNo) {
             CloseDialog();

@@ -67,12 +67,10 @@ void OptionsFrame(int lagCount) {
     NavigateVertical(true);
     if (TMenuButton* b = ButtonAt(slOptions)) b->SetActiveLook();
     if (HoverIndex != slAddInfo && OptionsTextEditing) StopTextEditing();
+    // Leaving: the rest of the frame still runs (its captions are gone, the text is drawn once more).
     if (HoverIndex != slNone && HoverIndex != slOptions && (HoverIndex < slFullScreen || HoverIndex > slAddInfo)) {
         CloseOptions();
         BuildMainMenu(false, fuNone);
-        StartFrame(lagCount, true);
-        EndFrame();
-        return;
     }
     StartFrame(lagCount, true);
     if (OptionsTextEditing && NameCursor) {

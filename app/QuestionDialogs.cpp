@@ -38,13 +38,16 @@ void AdvanceSlots(int first, int last, int lagCount) {
         if (Buttons[size_t(i)]) Buttons[size_t(i)]->Advance(lagCount);
 }
 
-// Y and N answer the question as a click on Yes or No would.
+// Y and N answer the question as a click on Yes or No would. Both in the same frame: Yes
+// answers and No is dropped, since No would otherwise click whatever Yes left up (accept an
+// empty name in the name entry, or leave the high-score screen below the clear question).
 void AnswerKeys(int yesSlot) {
     if (YesKeyHit) {
         HoverIndex = yesSlot;
         MDXDrawClick();
+        return;
     }
-    if (NoKeyHit && DialogKind != dkNone) {
+    if (NoKeyHit) {
         HoverIndex = yesSlot + 1;
         MDXDrawClick();
     }

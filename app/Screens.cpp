@@ -93,7 +93,8 @@ void FinishSubScreenFrame(int lagCount, int mode, int ownSlot, std::initializer_
         BuildMainMenu(false, fuNone);
     }
     StartFrame(lagCount, true);
-    if (draw && ScreenMode == mode) draw();
+    // Drawn also on the frame that leaves the screen.
+    if (draw) draw();
     EndFrame();
 }
 

@@ -9,6 +9,7 @@
 #include "records/HighScores.h"
 #include "records/Http.h"
 #include "records/Options.h"
+#include "records/SaveFiles.h"
 #include "records/LoopbackServer.h"
 #include "records/ResultSubmission.h"
 
@@ -46,8 +47,7 @@ int main() {
     ResetHighScores();
     t = bench::Now();
     for (int i = 0; i < 100; ++i) {
-        SaveOptions();
-        SaveHighScores();
+        SaveOptionsAndHighScores();
     }
     bench::Row("save options and table at exit", (bench::Now() - t) * 1000.0 / 100, "ms", "");
     return 0;

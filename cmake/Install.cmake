@@ -26,5 +26,5 @@ if(SPRAYDASH_TESTS)
     COMMAND ${CMAKE_SOURCE_DIR}/tests/window/install.sh ${CMAKE_COMMAND} ${CMAKE_BINARY_DIR} ${CMAKE_INSTALL_PREFIX}
             ${CMAKE_INSTALL_BINDIR} ${SPRAYDASH_INSTALL_DATA_DIR} ${CMAKE_INSTALL_DATADIR}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-  set_tests_properties(install_layout PROPERTIES TIMEOUT 120 LABELS window)
+  set_tests_properties(install_layout PROPERTIES TIMEOUT 600 LABELS window)
 endif()

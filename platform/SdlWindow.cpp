@@ -158,19 +158,11 @@ public:
         return modes;
     }
 
-    bool Present(const uint16_t* pixels, int width, int height, int pitchPixels) override {
+    bool Present(const uint16_t* pixels, int /*width*/, int /*height*/, int pitchPixels) override {
         if (lost_ || !texture_) return false;
         if (SDL_UpdateTexture(texture_, nullptr, pixels, pitchPixels * 2) != 0) return false;
-        // Only full screen has bars around the picture to clear; in a window the picture
-        // covers everything.
-        if (fullScreen_) {
-            SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-            SDL_RenderClear(renderer_);
-        }
-        SDL_Rect dst{0, 0, width, height};
-        SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
-        SDL_RenderPresent(renderer_);
-        return true;
+        framePresent_ = ShowTexture();
+        return framePresent_;
     }
 
     bool IsPresentationLost() const override { return lost_; }
@@ -178,6 +170,7 @@ public:
         if (!lost_) return true;
         if (texture_) SDL_DestroyTexture(texture_);
         texture_ = nullptr;
+        framePresent_ = false;
         if (deviceReset_) {
             if (renderer_) SDL_DestroyRenderer(renderer_);
             renderer_ = nullptr;
@@ -335,6 +328,26 @@ private:
 
     void Push(const Event& e) { queue_.push_back(e); }
 
+    // Shows the frame held in the texture.
+    bool ShowTexture() {
+        // Only full screen has bars around the picture to clear; in a window the picture
+        // covers everything.
+        if (fullScreen_) {
+            SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+            SDL_RenderClear(renderer_);
+        }
+        SDL_Rect dst{0, 0, width_, height_};
+        if (SDL_RenderCopy(renderer_, texture_, nullptr, &dst) != 0) return false;
+        SDL_RenderPresent(renderer_);
+        return true;
+    }
+
+    // The window was uncovered: without a compositor its contents are gone, and a frozen
+    // frame loop (the game inactive) would not draw them again. The last frame is shown once.
+    void RepaintLastFrame() {
+        if (framePresent_ && !lost_ && texture_) ShowTexture();
+    }
+
     // Turns one SDL event into none, one or two of the game's events.
     void Translate(const SDL_Event& ev) {
         Event e;
@@ -403,6 +416,7 @@ private:
                     case SDL_WINDOWEVENT_RESTORED: e.Kind = EventKind::Restored; break;
                     case SDL_WINDOWEVENT_FOCUS_GAINED: focused_ = true; e.Kind = EventKind::Activated; break;
                     case SDL_WINDOWEVENT_FOCUS_LOST: focused_ = false; e.Kind = EventKind::Deactivated; break;
+                    case SDL_WINDOWEVENT_EXPOSED: RepaintLastFrame(); return;
                     default: return;
                 }
                 Push(e);
@@ -429,6 +443,7 @@ private:
     int width_, height_;
     bool fullScreen_ = false, focused_ = true, lost_ = false, deviceReset_ = false;
     bool placementStored_ = false;
+    bool framePresent_ = false;  // the texture holds a frame that was shown
     int savedX_ = 0, savedY_ = 0;
     int cursorCount_ = 0;
     std::vector<Pad> pads_;

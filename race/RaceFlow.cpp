@@ -94,6 +94,9 @@ void RaceLogic() {
             StartLevel(Level + 1);
         }
     }
+    // A dialog opened above (time over, game over, the next level's intro) stops this frame's
+    // logic: the race is frozen from here on.
+    if (DialogKind != dkNone) return;
 
     if (boat.Y < FinishLineY && !boat.CrossedFinish) {
         PlaySound("Finish");
@@ -338,6 +341,9 @@ void DrawPowerUpHud() {
         PrintNumber(seconds, 771 - 4 * DigitShift(seconds), 419);
         return;
     }
+    // A power-up held but not the first to run out (a time not yet reset for one just lost)
+    // leaves the panels as they are for this frame.
+    if (boat.HasGun || boat.HasEngine || boat.HasShield) return;
     GunPanel->Visible = EnginePanel->Visible = ShieldPanel->Visible = false;
-    if (!boat.HasGun && !boat.HasEngine && !boat.HasShield) NoPowerPanel->Visible = true;
+    NoPowerPanel->Visible = true;
 }

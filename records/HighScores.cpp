@@ -8,17 +8,19 @@
 #include <fstream>
 #include <utility>
 
-std::array<THighScore, 12> HighScores{};
+THighScoreTable HighScores{};
 std::string HighScoreCheck;
 
 void ResetHighScores() {
     for (int rank = 1; rank <= 10; ++rank) HighScores[rank] = THighScore{"ANONYMOUS", (11 - rank) * 500, 0, 0};
 }
 
-void ReadHighScoresFile(const std::string& bytes) {
+void ReadHighScoresFile(const std::string& bytes) { ReadHighScoresInto(bytes, HighScores); }
+
+void ReadHighScoresInto(const std::string& bytes, THighScoreTable& table) {
     TTextReader in(bytes);
     for (int k = 1; k <= 10; ++k) {
-        THighScore& e = HighScores[k];
+        THighScore& e = table[k];
         e.Name = in.ReadString();
         in.SkipLine();
         e.Score = in.ReadInteger();
@@ -56,13 +58,6 @@ std::string FormatHighScoresFile() {
     return out;
 }
 
-bool SaveHighScores() {
-    std::string error;
-    if (WriteFileReplacing(kHighScoreFile, FormatHighScoresFile(), error)) return true;
-    std::fprintf(stderr, "The high-score table was not saved: %s\n", error.c_str());
-    return false;
-}
-
 bool ScoreQualifies(int32_t score) {
     for (int k = 1; k <= 10; ++k)
         if (score > HighScores[k].Score) return true;
@@ -77,9 +72,11 @@ void InsertHighScore(const std::string& name, int32_t score) {
             if (HighScores[a].Score < HighScores[a + 1].Score) std::swap(HighScores[a], HighScores[a + 1]);
 }
 
-std::string BuildHighScoreCheck() {
+std::string BuildHighScoreCheck() { return BuildHighScoreCheck(HighScores); }
+
+std::string BuildHighScoreCheck(const THighScoreTable& table) {
     size_t longest = 0;
-    for (int k = 1; k <= 10; ++k) longest = std::max(longest, HighScores[k].Name.size());
+    for (int k = 1; k <= 10; ++k) longest = std::max(longest, table[k].Name.size());
     std::string s(longest, ' ');
     // Folds a character into one place of the check string, on unsigned codes 0..255.
     auto fold = [&s](size_t i, char c) {
@@ -87,9 +84,9 @@ std::string BuildHighScoreCheck() {
         s[i] = static_cast<char>(static_cast<unsigned char>(sum % 224 + 32));
     };
     for (int k = 1; k <= 10; ++k) {
-        const std::string& name = HighScores[k].Name;
+        const std::string& name = table[k].Name;
         for (size_t j = 0; j < name.size(); ++j) fold(j, name[j]);
-        std::string digits = std::to_string(HighScores[k].Score);
+        std::string digits = std::to_string(table[k].Score);
         for (size_t j = 0; j < digits.size() && j < longest; ++j) fold(j, digits[j]);
     }
     return s;

@@ -19,7 +19,8 @@ inline constexpr const char* kHighScoreFile = "Data/Save/hs";
 inline constexpr int kSpareSlot = 11;
 
 // Entries 1..10 in rank order (1 is best), 11 the spare slot; index 0 is unused.
-extern std::array<THighScore, 12> HighScores;
+using THighScoreTable = std::array<THighScore, 12>;
+extern THighScoreTable HighScores;
 // The check string read from the options file; empty when there was none.
 extern std::string HighScoreCheck;
 
@@ -32,11 +33,11 @@ void LoadHighScores();
 // Reads a table file into entries 1..10 by the save-file reading rules; raises
 // EInOutError("Invalid numeric input") on a number that does not convert, keeping what was read.
 void ReadHighScoresFile(const std::string& bytes);
-// The file bytes of entries 1..10: four CR LF lines per entry, forty lines in all.
+// The same, into a table of the caller's (the spare slot is not touched).
+void ReadHighScoresInto(const std::string& bytes, THighScoreTable& table);
+// The file bytes of entries 1..10: four CR LF lines per entry, forty lines in all. The table
+// reaches the disk together with the options file that holds its check string (SaveFiles.h).
 std::string FormatHighScoresFile();
-// Writes the table at exit (replacing the file safely); a failure is reported on stderr and
-// returns false without touching the old file.
-bool SaveHighScores();
 // True when score is strictly greater than the lowest of entries 1..10.
 bool ScoreQualifies(int32_t score);
 // Puts the result into the spare slot and bubble-sorts all eleven (ten passes, ties not
@@ -44,6 +45,8 @@ bool ScoreQualifies(int32_t score);
 void InsertHighScore(const std::string& name, int32_t score);
 // The check string of entries 1..10 that the options file keeps.
 std::string BuildHighScoreCheck();
+// The same for another table than the game's.
+std::string BuildHighScoreCheck(const THighScoreTable& table);
 // True when BuildHighScoreCheck equals HighScoreCheck byte for byte.
 bool HighScoreCheckMatches();
 // True when path is not empty and the file can be opened for reading.

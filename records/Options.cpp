@@ -9,21 +9,34 @@
 namespace {
 // Flags are written as "1" or "0"; any non-zero number reads as on.
 uint8_t FlagFrom(int32_t v) { return v != 0 ? 1 : 0; }
-}  // namespace
 
-void ReadOptionsFile(const std::string& bytes) {
-    TTextReader in(bytes);
-    Options.FullScreen = FlagFrom(in.ReadInteger());
-    in.SkipLine();
-    Options.MusicOn = FlagFrom(in.ReadInteger());
-    in.SkipLine();
-    Options.SoundOn = FlagFrom(in.ReadInteger());
-    in.SkipLine();
-    Options.AddInfo = in.ReadString();
-    in.SkipLine();
-    HighScoreCheck = in.ReadString();
+// Reads one flag line; a line that does not convert leaves the flag at its default and is noted.
+void ReadFlag(TTextReader& in, int line, uint8_t& flag, uint8_t fallback, std::vector<int>& damaged) {
+    try {
+        flag = FlagFrom(in.ReadInteger());
+    } catch (const EInOutError&) {
+        flag = fallback;
+        damaged.push_back(line);
+    }
     in.SkipLine();
 }
+}  // namespace
+
+std::vector<int> ReadOptionsInto(const std::string& bytes, TGameOptions& options, std::string& check) {
+    const TGameOptions defaults;
+    std::vector<int> damaged;
+    TTextReader in(bytes);
+    ReadFlag(in, 1, options.FullScreen, defaults.FullScreen, damaged);
+    ReadFlag(in, 2, options.MusicOn, defaults.MusicOn, damaged);
+    ReadFlag(in, 3, options.SoundOn, defaults.SoundOn, damaged);
+    options.AddInfo = in.ReadString();
+    in.SkipLine();
+    check = in.ReadString();
+    in.SkipLine();
+    return damaged;
+}
+
+std::vector<int> ReadOptionsFile(const std::string& bytes) { return ReadOptionsInto(bytes, Options, HighScoreCheck); }
 
 void LoadOptions() {
     std::string bytes;
@@ -32,13 +45,9 @@ void LoadOptions() {
         HighScoreCheck.clear();
         return;
     }
-    try {
-        ReadOptionsFile(bytes);
-    } catch (const EInOutError& e) {
-        std::fprintf(stderr, "%s is damaged (%s); using the default options\n", kOptionsFile, e.what());
-        Options = TGameOptions{};
-        HighScoreCheck.clear();
-    }
+    // Only the damaged flag is lost: the check string on its own line still guards the table.
+    for (int line : ReadOptionsFile(bytes))
+        std::fprintf(stderr, "%s: line %d is damaged (Invalid numeric input); using its default\n", kOptionsFile, line);
 }
 
 std::string FormatOptionsFile() {
@@ -49,13 +58,6 @@ std::string FormatOptionsFile() {
     out += Options.AddInfo + "\r\n";
     out += BuildHighScoreCheck() + "\r\n";
     return out;
-}
-
-bool SaveOptions() {
-    std::string error;
-    if (WriteFileReplacing(kOptionsFile, FormatOptionsFile(), error)) return true;
-    std::fprintf(stderr, "The options were not saved: %s\n", error.c_str());
-    return false;
 }
 
 void EditAddInfo(char key) {

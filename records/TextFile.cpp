@@ -1,6 +1,7 @@
 #include "records/TextFile.h"
 
 #include "engine/Errors.h"
+#include "records/SaveFileSystem.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -10,7 +11,6 @@
 #include <iterator>
 #include <limits>
 #include <system_error>
-#include <unistd.h>
 
 namespace {
 // Longest token an integer read takes; the rest of a longer one stays in the line.
@@ -76,38 +76,51 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
     return !in.bad();
 }
 
-bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string& error) {
+bool CreateParentFolders(const std::string& path, std::string& error) {
     namespace fs = std::filesystem;
-    std::error_code ec;
     fs::path target(path);
-    if (target.has_parent_path()) {
-        fs::create_directories(target.parent_path(), ec);
-        if (ec) {
-            error = "cannot create folder " + target.parent_path().string() + ": " + ec.message();
-            return false;
-        }
-    }
-    std::string temp = path + ".tmp";
-    FILE* f = std::fopen(temp.c_str(), "wb");
+    if (!target.has_parent_path()) return true;
+    std::error_code ec;
+    fs::create_directories(target.parent_path(), ec);
+    if (!ec) return true;
+    error = "cannot create folder " + target.parent_path().string() + ": " + ec.message();
+    return false;
+}
+
+bool WriteFileDurably(const std::string& path, const std::string& bytes, std::string& error) {
+    TSaveFileSystem& disk = SaveFileSystem();
+    errno = 0;
+    FILE* f = disk.Open(path);
     if (!f) {
-        error = "cannot create " + temp + ": " + std::strerror(errno);
+        error = "cannot create " + path + ": " + std::strerror(errno);
         return false;
     }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = ok && fsync(fileno(f)) == 0;
-    int savedErrno = errno;
-    ok = std::fclose(f) == 0 && ok;
+    errno = 0;
+    bool ok = disk.Write(f, bytes) && disk.Flush(f);
+    // The reason of the first failure; closing could overwrite errno.
+    const int savedErrno = ok ? 0 : errno;
+    // Closed even after a failed write, so the handle is not leaked.
+    ok = disk.Close(f) && ok;
     if (!ok) {
-        error = "cannot write " + temp + ": " + std::strerror(savedErrno ? savedErrno : errno);
-        std::remove(temp.c_str());
-        return false;
-    }
-    fs::rename(temp, target, ec);
-    if (ec) {
-        error = "cannot replace " + path + ": " + ec.message();
-        std::remove(temp.c_str());
+        error = "cannot write " + path + ": " + std::strerror(savedErrno ? savedErrno : errno);
+        disk.Remove(path);
         return false;
     }
     return true;
+}
+
+bool ReplaceFile(const std::string& from, const std::string& to, std::string& error) {
+    errno = 0;
+    if (SaveFileSystem().Rename(from, to)) return true;
+    error = "cannot replace " + to + ": " + std::strerror(errno);
+    return false;
+}
+
+bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string& error) {
+    if (!CreateParentFolders(path, error)) return false;
+    const std::string temp = TemporaryPathFor(path);
+    if (!WriteFileDurably(temp, bytes, error)) return false;
+    if (ReplaceFile(temp, path, error)) return true;
+    SaveFileSystem().Remove(temp);
+    return false;
 }

@@ -36,7 +36,19 @@ bool ParseDecimalInt32(const std::string& token, int32_t& value);
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& bytes);
 
+// The temporary file a replacement is written to first: the path with ".tmp" added.
+inline std::string TemporaryPathFor(const std::string& path) { return path + ".tmp"; }
+
+// Creates the folders above path; false (with the reason in error) when that fails.
+bool CreateParentFolders(const std::string& path, std::string& error);
+// Writes bytes to path and flushes them to the disk, through SaveFileSystem. On failure the
+// half-written file is removed, the reason goes into error and the result is false.
+bool WriteFileDurably(const std::string& path, const std::string& bytes, std::string& error);
+// Renames from over to in one step, through SaveFileSystem; false with the reason in error.
+bool ReplaceFile(const std::string& from, const std::string& to, std::string& error);
+
 // Replaces a file safely: creates the parent folders, writes a temporary file beside the target,
 // flushes it to disk and renames it over the old file, so a crash or a full disk mid-write leaves
-// the previous file intact. On failure returns false and puts the reason in error.
+// the previous file intact and no temporary file behind. On failure returns false and puts the
+// reason in error.
 bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string& error);

@@ -133,21 +133,30 @@ TEST_F(ImageListFixture, PatternLayoutsCutWholeCellsIntoChunks) {
 }
 
 TEST(PictureCollectionItem, PatternCountFromStoredPropertiesWithoutSurfaces) {
-    struct Case { int w, pw, sw; int columns; } cases[] = {
-        {96, 32, 0, 3},
-        {94, 30, 2, 3},   // 94 div 32 = 2, remainder 30 equals the pattern width: one more
-        {95, 30, 2, 2},   // remainder 31 is not the pattern width
-        {100, 0, 0, 1},   // no pattern width: the whole picture
-        {10, 32, 0, 0},
+    // columns x rows, each counted as size div (pattern + skip), plus one when the rest is
+    // exactly one more pattern.
+    struct Case { int w, h, pw, ph, sw, sh; int patterns; } cases[] = {
+        {96, 8, 32, 8, 0, 0, 3},
+        {94, 8, 30, 8, 2, 0, 3},    // 94 div 32 = 2, remainder 30 equals the pattern width: one more
+        {95, 8, 30, 8, 2, 0, 2},    // remainder 31 is not the pattern width
+        {100, 8, 0, 8, 0, 0, 1},    // no pattern width: the whole picture
+        {10, 8, 32, 8, 0, 0, 0},
+        // The same rules down the picture with the row gap:
+        {32, 94, 32, 30, 0, 2, 3},  // 94 div 32 = 2, remainder 30: 3 rows
+        {32, 95, 32, 30, 0, 2, 2},  // remainder 31: 2 rows (3 if the gap were left out)
+        {32, 60, 32, 20, 0, 5, 2},  // 60 div 25 = 2, remainder 10: 2 rows (60 div 20 = 3 without it)
+        {64, 60, 30, 20, 2, 5, 4},  // 64 div 32 = 2 columns (remainder 0) x 2 rows
     };
     for (const Case& c : cases) {
         TPictureCollection list;
         TPictureCollectionItem& it = list.Add();
-        Paint(it, c.w, 8, Gradient);
+        Paint(it, c.w, c.h, Gradient);
         it.PatternWidth = c.pw;
+        it.PatternHeight = c.ph;
         it.SkipWidth = c.sw;
-        it.PatternHeight = 8;
-        EXPECT_EQ(it.NumPatterns(), c.columns) << c.w << " " << c.pw << " " << c.sw;
+        it.SkipHeight = c.sh;
+        EXPECT_EQ(it.NumPatterns(), c.patterns) << c.w << "x" << c.h << " cells " << c.pw << "x" << c.ph
+                                                << " gaps " << c.sw << "," << c.sh;
         EXPECT_EQ(it.PatternBounds(0), TRect{});
     }
     TPictureCollection list;

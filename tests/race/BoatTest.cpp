@@ -138,31 +138,45 @@ TEST_F(BoatFixture, BrakeTakesAFullStepAboveOneTenthAndStopsBelow) {
 }
 
 TEST_F(BoatFixture, WeedSpinsTheBoatFor700msAndTripleBrakesBy50Over14) {
-    boat->Speed = 8;
-    auto* weed = new TWallSprite(&world.sprites.Engine(), rkWeed, 1);
-    RiverObjectUsed[1] = true;
-    RiverObjects[1] = weed;
-    weed->X = boat->X;
-    weed->Y = boat->Y;
-    const uint32_t state = RandomState;
-    EXPECT_EQ(weed->Collide(), 1);
-    const int expectedHeading = (uint64_t(state * 134775813u + 1u) * 2 >> 32) == 0 ? -14 : 14;
-    EXPECT_FALSE(weed->CollisionEnabled);
-    EXPECT_EQ(boat->SpinTime, 700);
-    EXPECT_NEAR(boat->TargetSpeed, 8 - 50.0 / 14, 1e-12);
+    struct Case {
+        uint32_t State;  // generator state before the weed's one draw
+        int Heading;
+    };
+    const Case cases[] = {
+        // 0 -> 1: the high word of 1 x 2 is 0, a spin to the left.
+        {0u, -14},
+        // 134775814 -> 3698175007 (above 2^31): the high word of twice it is 1, a spin to the right.
+        {134775814u, 14},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.State);
+        boat->Speed = 8;
+        boat->Heading = 0;
+        auto* weed = new TWallSprite(&world.sprites.Engine(), rkWeed, 1);
+        RiverObjectUsed[1] = true;
+        RiverObjects[1] = weed;
+        weed->X = boat->X;
+        weed->Y = boat->Y;
+        RandomState = c.State;
+        EXPECT_EQ(weed->Collide(), 1);
+        EXPECT_FALSE(weed->CollisionEnabled);
+        EXPECT_EQ(boat->SpinTime, 700);
+        EXPECT_NEAR(boat->TargetSpeed, 8 - 50.0 / 14, 1e-12);
 
-    int spinFrames = 0;
-    for (int i = 0; i < 60; ++i) {
-        Advance(1);
-        if (boat->Heading == expectedHeading) ++spinFrames;
-        if (i < 6) {
-            EXPECT_NEAR(boat->Speed, 8 - 0.6 * (i + 1), 1e-9);
+        int spinFrames = 0;
+        for (int i = 0; i < 60; ++i) {
+            Advance(1);
+            if (boat->Heading == c.Heading) ++spinFrames;
+            if (i < 6) {
+                EXPECT_NEAR(boat->Speed, 8 - 0.6 * (i + 1), 1e-9);
+            }
         }
+        EXPECT_EQ(spinFrames, 47);  // 700 ms in whole frames
+        EXPECT_DOUBLE_EQ(boat->Speed, 8 - 50.0 / 14);
+        EXPECT_EQ(boat->SpeedOrder, soNone);
+        EXPECT_EQ(boat->Heading, 0);
+        delete weed;
     }
-    EXPECT_EQ(spinFrames, 47);  // 700 ms in whole frames
-    EXPECT_DOUBLE_EQ(boat->Speed, 8 - 50.0 / 14);
-    EXPECT_EQ(boat->SpeedOrder, soNone);
-    EXPECT_EQ(boat->Heading, 0);
 }
 
 TEST_F(BoatFixture, PowerUpsRunTenSecondsAndASecondEngineOnlyRenewsTheTime) {
@@ -200,13 +214,16 @@ TEST_F(BoatFixture, BankKeepsTheBoatOnTheRiverWithItsTiltAllowance) {
     boat->SteerLeft = true;  // holds the tilt at its limit
     boat->X = 150;
     Advance(1);
-    const double s = std::sin(-25 * AngleUnit);
-    EXPECT_NEAR(boat->X, 177 - s * boat->Height / 3 + s * 10 * 0.5, 1e-9);
+    // s = sin(-25 x 2pi/256) = -0.5758081914178453; m = s x 80 / 3 = -15.354885104475876;
+    // X := 177 - m = 192.35488510447587, then + s x 10 x 0.5 (-2.8790409570892265).
+    ASSERT_EQ(boat->Height, 80);
+    EXPECT_NEAR(boat->X, 189.47584414738665, 1e-9);
     boat->Heading = 25;
     boat->SteerLeft = false;
     boat->SteerRight = true;
     boat->X = 600;
     Advance(1);
-    const double s2 = std::sin(25 * AngleUnit);
-    EXPECT_NEAR(boat->X, 609 - s2 * boat->Height / 3 - boat->Width + s2 * 10 * 0.5, 1e-9);
+    // m = +15.354885104475876: X := 609 - m - 40 = 553.6451148955241, then + 2.8790409570892265.
+    ASSERT_EQ(boat->Width, 40);
+    EXPECT_NEAR(boat->X, 556.5241558526134, 1e-9);
 }

@@ -284,6 +284,45 @@ TEST_F(FlowFixture, PowerUpPanelShowsTheOneRunningOutFirst) {
     EXPECT_TRUE(ShieldPanel->Visible);
 }
 
+// A held power-up that is not the first to run out (here the engine's time, not yet reset after
+// it was lost, is shorter) shows no panel of its own and leaves the shown one as it is.
+TEST_F(FlowFixture, PowerUpPanelStaysWhileNoHeldPowerUpRunsOutFirst) {
+    world.SkipIntro();
+    NoObjects();
+    PlayerBoat->GainPowerUp(TPowerUp::Gun);
+    world.Step();
+    ASSERT_TRUE(GunPanel->Visible);
+    PlayerBoat->EngineTime = PlayerBoat->GunTime - 1000;
+    DrawPowerUpHud();
+    EXPECT_TRUE(GunPanel->Visible);
+    EXPECT_FALSE(NoPowerPanel->Visible);
+}
+
+// Running out of time opens time over or game over in the middle of the frame's logic; nothing
+// after it runs in that frame: the controls held are not read (no gun sound under the dialog).
+TEST_F(FlowFixture, ADialogOpenedByTheClockStopsTheRestOfThatFrame) {
+    world.SkipIntro();
+    NoObjects();
+    struct Case {
+        int32_t LivesBefore;
+        int Dialog;
+    };
+    for (const Case c : {Case{2, 3}, Case{1, 8}}) {
+        if (DialogKind != 0) CloseDialog();
+        PlayerBoat->GainPowerUp(TPowerUp::Gun);
+        PlayerBoat->Firing = false;
+        PlayerBoat->Speed = 0;
+        Lives = c.LivesBefore;
+        TimeLeft = 0;
+        sounds.clear();
+        world.Step({.Up = true, .Fire = true});
+        ASSERT_EQ(DialogKind, c.Dialog);
+        EXPECT_FALSE(PlayerBoat->Throttle) << "dialog " << c.Dialog;
+        EXPECT_FALSE(PlayerBoat->Firing) << "dialog " << c.Dialog;
+        EXPECT_EQ(Count("Shot"), 0) << "dialog " << c.Dialog;
+    }
+}
+
 TEST_F(FlowFixture, NeedleJitterCyclesEvery30ms) {
     NeedleJitterTimer = -1;
     NeedleJitter = 0;

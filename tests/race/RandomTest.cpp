@@ -3,6 +3,8 @@
 
 #include "race/Random.h"
 
+#include <cmath>
+
 TEST(RandomBelow, SequenceFromZeroMatchesTheHighWordOfStateTimesN) {
     // (n, result, state after) worked out independently of the code.
     struct Case { int32_t n, result; uint32_t state; };
@@ -33,12 +35,20 @@ TEST(RandomBelow, StaysInRangeAndEmptyRangesStillStep) {
 }
 
 TEST(RandomUniform, IsAFifteenBitFraction) {
+    // From state 99: 99 x 134775813 + 1 = 13342805488 = 457903600 mod 2^32, and
+    // 457903600 x 32768 / 2^32 = 3493.5, so 3493 / 32768; the next two worked the same way.
+    struct Case { uint32_t state; double u; };
+    const Case cases[] = {{457903600u, 3493 / 32768.0}, {723977649u, 5523 / 32768.0},
+                          {2889506934u, 22045 / 32768.0}};
     RandomState = 99;
+    for (const Case& c : cases) {
+        EXPECT_EQ(RandomUniform(), c.u);
+        EXPECT_EQ(RandomState, c.state);
+    }
     for (int i = 0; i < 1000; ++i) {
-        const uint32_t next = RandomState * 134775813u + 1u;
         const double u = RandomUniform();
-        ASSERT_EQ(u, double((uint64_t(next) * 32768) >> 32) / 32768.0);
         ASSERT_GE(u, 0.0);
         ASSERT_LT(u, 1.0);
+        ASSERT_EQ(u * 32768, std::floor(u * 32768)) << "a whole number of 1/32768 steps";
     }
 }

@@ -80,6 +80,43 @@ TEST_F(RiverFixture, EachKindActsOnTheBoatOnce) {
     }
 }
 
+TEST_F(RiverFixture, AfterTheFinishObjectsAreSpentWithoutActingOnTheBoat) {
+    // Past the line the boat is braking to a stop under its own order; nothing on the river may
+    // change its speed, score, lives or power-ups any more.
+    boat->State = bsFinishing;
+    boat->CrossedFinish = true;
+    for (int kind : {rkTree, rkRamp, rkFlag, rkWeed, rkFisher, rkShip, rkBridge, rkDuck, rkBonus10,
+                     rkBonus100, rkGun, rkShield, rkEngine, rkLife}) {
+        SCOPED_TRACE(RiverKindInfo(kind).Picture);
+        Score = 500;
+        Lives = 3;
+        boat->Speed = 10;
+        boat->SpeedOrder = soBrake;
+        boat->TargetSpeed = 0;
+        sounds.clear();
+        TWallSprite* o = PutOnBoat(kind);
+        EXPECT_EQ(o->Collide(), 1);
+        EXPECT_FALSE(o->CollisionEnabled) << "the contact is still spent";
+        EXPECT_FALSE(o->Exploded);
+        EXPECT_FALSE(o->Collected);
+        EXPECT_TRUE(sounds.empty());
+        EXPECT_EQ(Score, 500);
+        EXPECT_EQ(Lives, 3);
+        EXPECT_EQ(boat->Speed, 10);
+        EXPECT_EQ(boat->SpeedOrder, soBrake);
+        EXPECT_EQ(boat->TargetSpeed, 0);
+        EXPECT_FALSE(boat->Airborne);
+        EXPECT_FALSE(boat->HasGun || boat->HasShield || boat->HasEngine);
+        delete o;
+    }
+    // Other boats still stop the player and blow up when met after the finish.
+    boat->Speed = 10;
+    TWallSprite* other = PutOnBoat(rkBoat4Inv);
+    other->Collide();
+    EXPECT_TRUE(other->Exploded);
+    EXPECT_EQ(boat->Speed, 0);
+}
+
 TEST_F(RiverFixture, DuckNeverTakesTheScoreBelowZero) {
     Score = 30;
     PutOnBoat(rkDuck)->Collide();
@@ -321,11 +358,11 @@ TEST_F(RiverFixture, CreationDrawsInOrderAndPlacesByKind) {
     RiverObjectUsed[1] = true;
     auto* b = new TWallSprite(&world.sprites.Engine(), rkBoat4Inv, 1);
     RiverObjects[1] = b;
-    RandomState = 0;
-    const double drift = (RandomBelow(60) + 20) / 14.0;
-    const double x = RandomBelow(431 - b->Width) + 178;
-    EXPECT_DOUBLE_EQ(b->DriftY, drift);
-    EXPECT_DOUBLE_EQ(b->X, x);
+    ASSERT_EQ(b->Width, 36);
+    // DriftY: state 0 -> 1, high word of 1 x 60 is 0, so (0 + 20) / 14.
+    EXPECT_DOUBLE_EQ(b->DriftY, 20.0 / 14);
+    // X: state 1 -> 134775814; 134775814 x (431 - 36) / 2^32 = 12.4, so 12 + 178.
+    EXPECT_DOUBLE_EQ(b->X, 190);
     EXPECT_EQ(b->Z(), 3);
     delete b;
 }

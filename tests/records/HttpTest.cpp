@@ -18,6 +18,9 @@ void PrintTo(const TUrlParts& u, std::ostream* os) {
 
 namespace {
 
+// A Content-Length column left unchecked.
+constexpr int64_t kNotChecked = -1000;
+
 std::string Ok(const std::string& headers, const std::string& body) {
     return "HTTP/1.1 200 OK\r\n" + headers + "\r\n" + body;
 }
@@ -79,6 +82,7 @@ TEST(HttpResponseTest, ReadsBodiesByLengthChunksOrUntilClose) {
         const char* label;
         TReply reply;
         std::string body;
+        int64_t contentLength = kNotChecked;
     };
     const Case cases[] = {
         {"content length", {Ok("Content-Length: 5\r\n", "hello")}, "hello"},
@@ -91,6 +95,11 @@ TEST(HttpResponseTest, ReadsBodiesByLengthChunksOrUntilClose) {
         {"no content", {"HTTP/1.1 204 No Content\r\n\r\n"}, ""},
         {"continue first", {"HTTP/1.1 100 Continue\r\n\r\n" + Ok("Content-Length: 2\r\n", "ok")}, "ok"},
         {"bare LF line ends", {"HTTP/1.0 200 OK\nContent-Length: 4\n\nbody"}, "body"},
+        // A Content-Length that is not a positive number is -1 (not a number) or itself (negative);
+        // either way the header was there, so there is no body, and nothing is read up to the close.
+        {"content length not a number", {Ok("Content-Length: abc\r\n", "not body"), true}, "", -1},
+        {"content length negative", {Ok("Content-Length: -5\r\n", "not body"), true}, "", -5},
+        {"content length blank", {Ok("Content-Length:  \r\n", "not body"), true}, "", -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -99,6 +108,52 @@ TEST(HttpResponseTest, ReadsBodiesByLengthChunksOrUntilClose) {
         THttpClient client;
         EXPECT_EQ(client.GetToString(server.Url("/x")), c.body);
         EXPECT_EQ(client.LastResponse().Code, c.reply.Bytes.find(" 204 ") != std::string::npos ? 204 : 200);
+        if (c.contentLength != kNotChecked) {
+            EXPECT_EQ(client.LastResponse().ContentLength, c.contentLength);
+        }
+    }
+}
+
+TEST(HttpResponseTest, BodiesOverTheCapAreRefusedWhateverWayTheyCome) {
+    // A cap of 16 bytes: each body below arrives complete (or the length alone is absurd), so the
+    // only reason to fail is the cap itself.
+    struct Case {
+        const char* label;
+        TReply reply;
+        bool accepted;
+    };
+    const std::string sixteen(16, 's'), seventeen(17, 's');
+    const Case cases[] = {
+        {"length at the cap", {Ok("Content-Length: 16\r\n", sixteen)}, true},
+        {"length one over", {Ok("Content-Length: 17\r\n", seventeen)}, false},
+        {"absurd length, nothing sent", {Ok("Content-Length: 999999999\r\n", "x")}, false},
+        {"chunks adding up to the cap",
+         {Ok("Transfer-Encoding: chunked\r\n", "8\r\nssssssss\r\n8\r\nssssssss\r\n0\r\n\r\n")}, true},
+        {"chunks each under it, together over",
+         {Ok("Transfer-Encoding: chunked\r\n", "a\r\nssssssssss\r\na\r\nssssssssss\r\n0\r\n\r\n")}, false},
+        {"one chunk of 17",
+         {Ok("Transfer-Encoding: chunked\r\n", "11\r\n" + seventeen + "\r\n0\r\n\r\n")}, false},
+        {"absurd chunk size", {Ok("Transfer-Encoding: chunked\r\n", "FFFFFFFFFFFF\r\nx")}, false},
+        {"until close at the cap", {Ok("", sixteen), true}, true},
+        {"until close one over", {Ok("", seventeen), true}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        TLoopbackServer server({c.reply});
+        ASSERT_TRUE(server.Ok());
+        THttpClient client;
+        client.MaxBodyBytes = 16;
+        if (c.accepted) {
+            EXPECT_EQ(client.GetToString(server.Url("/")).size(), 16u);
+            continue;
+        }
+        try {
+            client.GetToString(server.Url("/"));
+            ADD_FAILURE() << "no error";
+        } catch (const EHttpError& e) {
+            EXPECT_STREQ(e.what(), "Response body too large");
+        }
+        EXPECT_FALSE(client.Connected());
     }
 }
 
@@ -213,8 +268,6 @@ TEST(HttpFailureTest, BrokenExchangesFail) {
         {"closes mid-chunk", {Ok("Transfer-Encoding: chunked\r\n", "a\r\nonly"), true}},
         {"closes before the promised body", {Ok("Content-Length: 5\r\n", ""), true}},
         {"closes before answering", {"", true}},
-        {"body over the cap", {Ok("Content-Length: 999999999\r\n", "x")}},
-        {"chunk over the cap", {Ok("Transfer-Encoding: chunked\r\n", "FFFFFFFFFFFF\r\nx")}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);

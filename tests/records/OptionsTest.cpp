@@ -3,6 +3,7 @@
 #include "engine/Errors.h"
 #include "records/HighScores.h"
 #include "records/Options.h"
+#include "records/SaveFiles.h"
 
 namespace {
 
@@ -44,34 +45,51 @@ TEST_F(OptionsTest, FlagsReadAnyNonZeroAsOnAndWriteOneOrZero) {
 TEST_F(OptionsTest, OptionsRoundTripThroughTheFile) {
     ResetHighScores();
     Options = TGameOptions{1, 0, 0, "Go Team"};
-    ASSERT_TRUE(SaveOptions());
+    ASSERT_TRUE(SaveOptionsAndHighScores());
     Options = TGameOptions{};
     LoadOptions();
     EXPECT_EQ(Options, (TGameOptions{1, 0, 0, "Go Team"}));
     EXPECT_TRUE(HighScoreCheckMatches());
 }
 
-TEST_F(OptionsTest, MissingOrDamagedFileGivesDefaultsAndNoCheckString) {
+TEST_F(OptionsTest, MissingFileGivesDefaultsAndNoCheckString) {
     HighScoreCheck = "stale";
     Options = TGameOptions{1, 0, 0, "x"};
     LoadOptions();
     EXPECT_EQ(Options, TGameOptions{});
     EXPECT_EQ(HighScoreCheck, "");
+}
 
-    WriteFile("Data/Save/options", "1\r\noff\r\n1\r\nTEXT\r\ncheck\r\n");
-    try {
-        Options = TGameOptions{};
-        ReadOptionsFile(ReadFile("Data/Save/options"));
-        ADD_FAILURE() << "no error";
-    } catch (const EInOutError& e) {
-        EXPECT_STREQ(e.what(), "Invalid numeric input");
-        EXPECT_EQ(Options.FullScreen, 1);  // read before the damaged line
+TEST_F(OptionsTest, DamagedFlagLinesTakeTheirDefaultsAndReadingGoesOn) {
+    // Defaults: full screen 0, music 1, sound 1. Every line not damaged keeps what it says.
+    struct Case {
+        const char* label;
+        std::string bytes;
+        std::vector<int> damaged;
+        TGameOptions read;
+    };
+    const Case cases[] = {
+        {"one damaged line", "1\r\noff\r\n0\r\nTEXT\r\ncheck\r\n", {2}, {1, 1, 0, "TEXT"}},
+        {"all three damaged", "on\r\n-\r\n1.5\r\nTEXT\r\ncheck\r\n", {1, 2, 3}, {0, 1, 1, "TEXT"}},
+        {"too large for 32 bits", "0\r\n0\r\n99999999999\r\nTEXT\r\ncheck\r\n", {3}, {0, 0, 1, "TEXT"}},
+        {"junk after a number is not damage", "1 x\r\n0\r\n0\r\nTEXT\r\ncheck\r\n", {}, {1, 0, 0, "TEXT"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        Options = TGameOptions{1, 0, 0, "before"};
+        HighScoreCheck = "before";
+        EXPECT_EQ(ReadOptionsFile(c.bytes), c.damaged);
+        EXPECT_EQ(Options, c.read);
+        EXPECT_EQ(HighScoreCheck, "check");
     }
+
+    WriteFile("Data/Save/options", cases[1].bytes);
     testing::internal::CaptureStderr();
     LoadOptions();
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("Data/Save/options"), std::string::npos);
-    EXPECT_EQ(Options, TGameOptions{});
-    EXPECT_EQ(HighScoreCheck, "");
+    const std::string said = testing::internal::GetCapturedStderr();
+    for (const char* line : {"line 1", "line 2", "line 3"}) EXPECT_NE(said.find(line), std::string::npos) << said;
+    EXPECT_NE(said.find("Data/Save/options"), std::string::npos);
+    EXPECT_EQ(HighScoreCheck, "check");
 }
 
 TEST_F(OptionsTest, AddInfoTakesLettersAndSpacesUpToTenCharacters) {

@@ -54,10 +54,16 @@ TEST(ResultSubmissionTest, SendsTheCodeAsOneGetAndDropsEveryError) {
     std::string savedHost = ScoreServerHost;
     ScoreServerHost = "127.0.0.1:" + std::to_string(server.Port());
     Options.AddInfo = "_______";
+    const char savedKey = ScoreKeyLetter;
+    ScoreKeyLetter = 'S';
     EXPECT_NO_THROW(SubmitResult("AB", 1500));
+    ScoreKeyLetter = savedKey;
     auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 1u);
-    std::string code = BitsToBase32(ToBitString(BuildResultRecord("AB", 1500, "_______", ScoreKeyLetter)));
+    // "type=0|name=AB|score=1500|key=S|p=|add=_______|z=0": 50 bytes, 400 bits, 80 symbols; it
+    // starts "ty" = 01110100 01111001 -> 01110 10001 11100 1.. -> Q T 6 ...
+    const std::string code =
+        "QT61A3K7GB8G62MPNW8WCSV6QPTY86VFHW2VLNBSRTXYL8K7LP8HARM6NFUGJRL9M7RX8149M78HWRKS";
     EXPECT_EQ(requests[0].substr(0, requests[0].find("\r\n")),
               "GET /cgi/version.pl?hs&prg=SprayDash&inf=" + code + " HTTP/1.1");
 

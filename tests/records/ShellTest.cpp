@@ -11,11 +11,13 @@ namespace {
 class ShellTest : public SaveDirTest {};
 
 // A stand-in desktop opener on PATH: it notes its arguments, then lingers like a browser would.
+// The linger checks that the game does not wait for the opener; it writes nothing, so the test's
+// output and its runner's pipes do not stay open on its account.
 TEST_F(ShellTest, OpensTheUrlWithoutAShellAndWithoutWaiting) {
     std::string fake = (Dir / "xdg-open").string();
     std::string log = (Dir / "opened.txt").string();
     WriteFile(fake, "#!/bin/sh\nPATH=/usr/bin:/bin\nprintf '%s|' \"$#\" \"$@\" > '" + log + ".part'\nmv '" + log + ".part' '" + log +
-                        "'\nsleep 2\n");
+                        "'\nexec >/dev/null 2>&1 </dev/null\nsleep 2\n");
     std::filesystem::permissions(fake, std::filesystem::perms::owner_all);
     const char* oldPath = std::getenv("PATH");
     std::string savedPath = oldPath ? oldPath : "";

@@ -1,6 +1,8 @@
 // Dialogs over the menus and the race: the exit and clear-table questions with their saved
 // ranges, the finish-race and send questions, and the name entry.
 #include "ShellFixture.h"
+#include "stage/Dialogs.h"
+#include "race/Boat.h"
 #include "race/RaceState.h"
 #include "records/HighScores.h"
 
@@ -47,13 +49,16 @@ TEST_F(Dialogs, CloseButtonAsksToExitInTheMenusAndNoRestoresTheScreen) {
     EXPECT_EQ(ScreenMode, smHighScores);
 }
 
-TEST_F(Dialogs, ExitYesSavesAndEnds) {
+TEST_F(Dialogs, ExitYesSavesTheTableWithItsCheckStringAndEnds) {
     FinishIntro();
+    InsertHighScore("ALICE", 4900);
     game->CloseWindow();
     ASSERT_EQ(DialogKind, 9);
     ClickSlot(11);
     EXPECT_TRUE(game->Form().Terminated());
-    EXPECT_TRUE(game->Dir().SaveExists("options"));
+    // Yes saves before the form goes: the options file's check string is of the table saved beside it.
+    EXPECT_NE(game->Dir().ReadSave("hs").find("ALICE\r\n4900\r\n"), std::string::npos);
+    EXPECT_NE(game->Dir().ReadSave("options").find("\r\n" + BuildHighScoreCheck() + "\r\n"), std::string::npos);
 }
 
 TEST_F(Dialogs, ClearTableQuestionResetsOnYes) {
@@ -126,6 +131,82 @@ TEST_F(Dialogs, NameEntryKeepsTenCharactersAndTheCursorBlinks) {
     EXPECT_EQ(ScreenMode, smHighScores) << "after a race the table opens by itself";
     EXPECT_TRUE(ShowsActiveLook(3));
     EXPECT_EQ(Count("B_Act"), 0) << "the high-score button lights without a click sound";
+}
+
+// Minimising during a race pauses it; over a dialog the pause takes its place only where closing
+// that dialog loses nothing (the level intro, the finish question). Over the others the dialog
+// stays: time over must still restart the level, the name entry keep the name, game over open
+// the name entry, the send questions end the race.
+TEST_F(Dialogs, MinimisingPausesTheRaceOverTheDialogsThatCanCloseWithoutLoss) {
+    StartRace();
+    struct Case {
+        int Up, After;
+    };
+    // Game over last: closing it ends the race.
+    for (const Case c : {Case{0, 2}, Case{1, 2}, Case{2, 2}, Case{4, 2}, Case{3, 3}, Case{5, 5}, Case{6, 6},
+                         Case{7, 7}, Case{8, 8}}) {
+        if (DialogKind != 0) CloseDialog();
+        if (c.Up != 0) OpenDialog(TDialogKind(c.Up));
+        platform::Event e;
+        e.Kind = platform::EventKind::Minimized;
+        game->Window().Inject(e);
+        game->Pump();
+        EXPECT_EQ(DialogKind, c.After) << "over dialog " << c.Up;
+        if (c.Up == 4) {
+            EXPECT_EQ(Buttons[1], nullptr) << "the finish question's buttons are gone";
+            EXPECT_EQ(DialogWindow, nullptr);
+        }
+    }
+    EXPECT_EQ(ScreenMode, smRace);
+}
+
+// Closing the finish question with fire held brings the gun's sound back with the race; when the
+// pause takes its place, the sound is stopped again, as a pause opened by P leaves it.
+TEST_F(Dialogs, MinimisingOverTheFinishQuestionLeavesTheGunSilent) {
+    StartRace();
+    PlayerBoat->GainPowerUp(TPowerUp::Gun);
+    PlayerBoat->Firing = true;
+    OpenDialog(dkFinishRace);
+    ASSERT_EQ(HoverIndex, 2);
+    std::vector<bool> shot;  // play (true) and stop (false) of "Shot", in order
+    SoundListener = [&](const std::string& name, bool play) {
+        if (name == "Shot") shot.push_back(play);
+    };
+    platform::Event e;
+    e.Kind = platform::EventKind::Minimized;
+    game->Window().Inject(e);
+    game->Pump();
+    ASSERT_EQ(DialogKind, 2);
+    ASSERT_FALSE(shot.empty());
+    EXPECT_FALSE(shot.back()) << "the last word on the gun's sound is a stop";
+}
+
+// Y and N in the same frame: Yes answers, No is dropped rather than clicking whatever Yes left up.
+TEST_F(Dialogs, YesAndNoTogetherInTheFinishQuestionOpenTheNameEntry) {
+    StartRace();
+    Score = 12345;
+    game->CloseWindow();
+    ASSERT_EQ(DialogKind, 4);
+    const auto before = HighScores;
+    game->Window().SetKey('Y', true);
+    game->Window().SetKey('N', true);
+    game->Step();
+    EXPECT_EQ(DialogKind, 5) << "the name is still to be typed";
+    for (int r = 1; r <= 10; ++r) EXPECT_EQ(HighScores[size_t(r)].Name, before[size_t(r)].Name) << r;
+}
+
+TEST_F(Dialogs, YesAndNoTogetherInTheClearQuestionStayInTheHighScores) {
+    FinishIntro();
+    HighScores[1] = {"ACE", 9000, 0, 0};
+    ClickSlot(3);
+    ClickSlot(7);
+    ASSERT_EQ(DialogKind, 10);
+    game->Window().SetKey('Y', true);
+    game->Window().SetKey('N', true);
+    game->Step();
+    EXPECT_EQ(DialogKind, 0);
+    EXPECT_EQ(HighScores[1].Name, "ANONYMOUS") << "Yes cleared the table";
+    EXPECT_EQ(ScreenMode, smHighScores) << "No did not go on to leave the screen";
 }
 
 }  // namespace

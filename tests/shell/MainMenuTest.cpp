@@ -1,5 +1,9 @@
 // The main menu: its intro animation, hover and keys, and the way into and out of the sub-screens.
+#include <functional>
+
 #include "ShellFixture.h"
+#include "records/HighScores.h"
+#include "records/Options.h"
 
 namespace {
 
@@ -22,8 +26,12 @@ TEST_F(MainMenu, IntroSlidesButtonsToRestAt556After61Frames) {
     }
     EXPECT_EQ(buttonFrames, 61);
     for (int slot = 1; slot <= 6; ++slot) EXPECT_EQ(Buttons[size_t(slot)]->X, 556) << slot;
-    EXPECT_EQ(Buttons[14]->Y >= 0, true);
-    EXPECT_GT(panelFrames, 0);
+    // The upper panel (100 high) comes down 1.75 a frame from -100: 58 frames (100 / 1.75 =
+    // 57.1), resting at -100 + 58 x 1.75 = 1.5. The lower one (50 high) rises 7/6 a frame from
+    // 600 and is done after 43 frames (50 / (7/6) = 42.9) at 600 - 43 x 7/6 = 549.83.
+    EXPECT_EQ(panelFrames, 58);
+    EXPECT_DOUBLE_EQ(Buttons[14]->Y, 1.5);
+    EXPECT_NEAR(Buttons[15]->Y, 600 - 43 * 7.0 / 6, 1e-9);
     game->SaveScreenshot(GameHarness::OutputPath("main-menu"));
 }
 
@@ -151,6 +159,51 @@ TEST_F(MainMenu, OptionsNavigationFromTheMenuSlot) {
     Hover(2);
     Tap(vk::Up);
     EXPECT_EQ(HoverIndex, 10);
+}
+
+// The frame that leaves a sub-screen by highlight still draws the screen's text: the picture of
+// that frame depends on the text shown (run twice with different texts, the pictures differ).
+TEST_F(MainMenu, TheFrameLeavingASubScreenStillDrawsItsText) {
+    struct Case {
+        const char* Screen;
+        int MenuSlot, LeaveSlot;
+        std::function<void(const std::string&)> SetText;
+    };
+    const Case cases[] = {
+        {"high scores", 3, 2, [](const std::string& t) { HighScores[1].Name = t; }},
+        {"options", 2, 3, [](const std::string& t) { Options.AddInfo = t; }},
+    };
+    for (const Case& c : cases) {
+        uint64_t digests[2] = {};
+        const char* texts[2] = {"AAAA", "WWWWWWWW"};
+        for (int run = 0; run < 2; ++run) {
+            game.reset();
+            game = std::make_unique<GameHarness>();
+            FinishIntro();
+            ClickSlot(c.MenuSlot);
+            game->Step();
+            c.SetText(texts[run]);
+            Hover(c.LeaveSlot);
+            game->Step();
+            ASSERT_EQ(ScreenMode, smMainMenu) << c.Screen;
+            digests[run] = game->BackSurfaceDigest();
+        }
+        EXPECT_NE(digests[0], digests[1]) << c.Screen << ": the text is drawn on the leaving frame";
+    }
+}
+
+// Enter in the options screen is handled there only: with the main menu's options button lit it
+// returns to the menu, and the key does not go on to click that button again in the menu.
+TEST_F(MainMenu, EnterThatLeavesTheOptionsStaysInTheMenu) {
+    FinishIntro();
+    ClickSlot(2);
+    ASSERT_EQ(ScreenMode, smOptions);
+    game->Step();
+    Hover(2);
+    ASSERT_EQ(HoverIndex, 2);
+    game->PressKey(vk::Return);
+    EXPECT_EQ(ScreenMode, smMainMenu);
+    EXPECT_EQ(Buttons[7], nullptr) << "the options buttons are gone";
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // notices and life cycle, and the silent path without a sound output.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "SoundFixtures.h"
 #include "stage/Game.h"
 #include "stage/GameSound.h"
@@ -267,10 +269,16 @@ TEST_F(GameSoundTest, PlaySoundNeverOverlapsAOneShotWithItself) {
 }
 
 TEST_F(GameSoundTest, StopSoundSilencesIt) {
-    auto& item = rig.Add("Engine", FlatWave(100), true);
+    // A looped sound plays on the item's main buffer.
+    auto& item = rig.Add("Engine", FlatWave(100, 500), true);
     PlaySound("Engine");
+    ASSERT_NE(item.MainBuffer(), nullptr);
+    EXPECT_EQ(item.MainBuffer()->Status() & kBusy, kBusy);
+    EXPECT_EQ(rig.Render(250)[2 * 249], 500) << "a looped sound is still heard past its end";
     StopSound("Engine");
-    EXPECT_EQ(item.MainBuffer()->Status(), 0u);
+    EXPECT_EQ(item.MainBuffer()->Status() & kBusy, 0u);
+    const std::vector<int16_t> after = rig.Render(50);
+    EXPECT_EQ(std::count(after.begin(), after.end(), int16_t(0)), 100) << "both channels silent";
 }
 
 TEST_F(GameSoundTest, SoundOffDoesNothingNotEvenTheLookup) {

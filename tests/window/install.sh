@@ -37,12 +37,29 @@ fi
 icons=$(find "$root/$sharedir/icons/hicolor" -path '*/apps/spraydash.png' 2>/dev/null | wc -l)
 [ "$icons" -gt 0 ] || fail "no icon in the hicolor theme"
 
-# One headless run of the installed program: folder to start in, then environment settings.
+# True once process $1 catches SIGTERM: the display layer turns it into a quit from then on.
+catches_term() {
+  local mask
+  mask=$(awk '/^SigCgt:/ { print $2 }' "/proc/$1/status" 2>/dev/null) || return 1
+  [ -n "$mask" ] && (( (16#$mask >> 14) & 1 ))
+}
+
+# One headless run of the installed program: folder to start in, then environment settings. It is
+# asked to stop (SIGTERM) once it is ready for it, not after a fixed time, so a busy machine that
+# starts it slowly does not kill it half way; the limits are only there to end a hung run.
 run() {
-  local where=$1
+  local where=$1 limit=120
   shift
   (cd "$where" && exec env -u XDG_DATA_HOME "$@" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
-      timeout --preserve-status -s TERM 5 "$program") >"$stage/run.log" 2>&1
+      "$program") >"$stage/run.log" 2>&1 &
+  local pid=$! deadline=$((SECONDS + limit))
+  until catches_term "$pid"; do
+    kill -0 "$pid" 2>/dev/null || break
+    [ "$SECONDS" -lt "$deadline" ] || { kill -KILL "$pid"; cat "$stage/run.log"; fail "the installed program (started in $where) was not ready within $limit s"; }
+    sleep 0.1
+  done
+  kill -TERM "$pid" 2>/dev/null
+  wait "$pid"
   local status=$?
   [ "$status" -eq 0 ] || { cat "$stage/run.log"; fail "the installed program (started in $where) ended with status $status"; }
 }

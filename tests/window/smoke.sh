@@ -38,14 +38,26 @@ fail() {
   exit 1
 }
 
+# Every wait is on a condition, polled, with a limit far above what an idle machine needs: on a
+# machine busy with builds the game may take many times longer to start or to draw a screen.
+limit=60
+
+# Runs the command until it succeeds or limit seconds have passed; false on time-out.
+wait_until() {
+  local deadline=$((SECONDS + limit))
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
 # Every "shot" of the tour as the headless game draws it.
 SDL_AUDIODRIVER=dummy "$probe" reference "$tour" "$scratch/reference" || fail "cannot make the reference pictures"
 
 # A private virtual display: Xvfb picks a free number and tells it through file descriptor 3.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
 xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-[ -s "$scratch/display" ] || fail "Xvfb did not start: $(cat "$scratch/xvfb.log")"
+wait_until test -s "$scratch/display" || fail "Xvfb did not start within $limit s: $(cat "$scratch/xvfb.log")"
 export DISPLAY=:$(head -n1 "$scratch/display")
 
 # The real program in its folder, with a real window (no dummy video driver), sound muted.
@@ -53,13 +65,13 @@ export DISPLAY=:$(head -n1 "$scratch/display")
 game_pid=$!
 
 window=
-for _ in $(seq 100); do
+window_open() {
   window=$(xdotool search --name '^Spray Dash$' 2>/dev/null | head -n1)
-  [ -n "$window" ] && break
+  [ -n "$window" ] && return 0
   kill -0 "$game_pid" 2>/dev/null || fail "the game ended before its window opened"
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no window named \"Spray Dash\" within 10 s"
+  return 1
+}
+wait_until window_open || fail "no window named \"Spray Dash\" within $limit s"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 echo "window $window: $(xdotool getwindowgeometry "$window" | tr '\n' ' ')"
 if command -v xprop >/dev/null 2>&1; then
@@ -71,12 +83,13 @@ fi
 
 # Captures the window until it shows the reference picture (bounded) and keeps the last capture.
 shot() {
-  local name=$1 capture=$scratch/capture.png report="no capture" ok=
-  for _ in $(seq 50); do
+  local name=$1 capture=$scratch/capture.png report="no capture" ok= deadline=$((SECONDS + limit))
+  while :; do
     kill -0 "$game_pid" 2>/dev/null || fail "the game ended before showing $name"
     if import -window "$window" "$capture" 2>/dev/null; then
       if report=$("$probe" compare "$capture" "$scratch/reference/$name.png"); then ok=yes; break; fi
     fi
+    [ "$SECONDS" -lt "$deadline" ] || break
     sleep 0.2
   done
   cp "$capture" "$output/window-$name.png" 2>/dev/null
@@ -84,9 +97,20 @@ shot() {
   [ -n "$ok" ] || fail "$name: the window does not show the expected screen (see $output/window-$name.png)"
 }
 
-# Keys are held for a moment: the game reads some of them from the keyboard state each frame.
+# The game reads some keys from the keyboard state once a frame, so a key must stay down until a
+# frame has seen it. It is held for at least a moment and released only when the next tour step
+# begins: when that step is a shot, the key stays down until the screen shows its effect, however
+# slowly the game draws.
+held=
 press() {
-  xdotool keydown --window "$window" "$1" && sleep 0.15 && xdotool keyup --window "$window" "$1"
+  xdotool keydown --window "$window" "$1" || fail "cannot press $1"
+  held=$1
+  sleep 0.15
+}
+release() {
+  [ -n "$held" ] || return 0
+  xdotool keyup --window "$window" "$held"
+  held=
 }
 
 close_request() {
@@ -98,11 +122,14 @@ exited=
 while read -r step a b _; do
   case $step in
     '' | '#'*) continue ;;
+  esac
+  [ "$step" = shot ] || release
+  case $step in
     move) xdotool mousemove --window "$window" "$a" "$b" ;;
     click) xdotool click 1 ;;
     key) press "$a" ;;
     close) close_request ;;
-    shot) shot "$a" ;;
+    shot) shot "$a"; release ;;
     exit) exited=yes ;;
     *) fail "unknown tour step $step" ;;
   esac
@@ -110,16 +137,11 @@ while read -r step a b _; do
 done < <(sed 's/#.*//' "$tour")
 [ -n "$exited" ] || fail "the tour does not end with exit"
 
-status=
-for _ in $(seq 100); do
-  if ! kill -0 "$game_pid" 2>/dev/null; then
-    wait "$game_pid"
-    status=$?
-    break
-  fi
-  sleep 0.1
-done
-[ -n "$status" ] || fail "the game did not end within 10 s of the exit question's Yes"
+release
+game_ended() { ! kill -0 "$game_pid" 2>/dev/null; }
+wait_until game_ended || fail "the game did not end within $limit s of the exit question's Yes"
+wait "$game_pid"
+status=$?
 game_pid=
 [ "$status" -eq 0 ] || fail "the game ended with status $status"
 
