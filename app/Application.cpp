@@ -1,5 +1,8 @@
 #include "app/Application.h"
 
+#include <cstdio>
+#include <string>
+
 #include "app/Form.h"
 #include "platform/DataLocation.h"
 #include "platform/Window.h"
@@ -23,13 +26,27 @@ void RunLoop(TMForm& form, platform::Window& window) {
     while (!form.Terminated()) RunLoopOnce(form, window, true);
 }
 
-int RunApplication() {
-    auto window = platform::CreateSdlWindow(platform::WindowOptions{});
+std::unique_ptr<platform::Window> OpenGameWindow() {
+    platform::WindowOptions options;
+    options.Remembered = platform::LoadWindowSettings(platform::kWindowSettingsFile);
+    auto window = platform::CreateSdlWindow(options);
     platform::SetWindowIconFromFile(*window, platform::kWindowIconFile);
+    return window;
+}
+
+void SaveGameWindow(const platform::Window& window) {
+    std::string error;
+    if (!platform::SaveWindowSettings(platform::kWindowSettingsFile, window.CurrentSettings(), error))
+        std::fprintf(stderr, "Spray Dash: %s\n", error.c_str());
+}
+
+int RunApplication() {
+    auto window = OpenGameWindow();
     {
         TMForm form(*window);
         window->Show();
         RunLoop(form, *window);
+        SaveGameWindow(*window);
     }
     return 0;
 }
