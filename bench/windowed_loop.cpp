@@ -27,7 +27,11 @@ int main(int argc, char** argv) {
     }
     bench::EnterScratchDir("windowed-loop");
     try {
-        auto window = platform::CreateSdlWindow(platform::WindowOptions{});
+        // The picture's own size in a window; larger sizes as full screen on a screen of that size.
+        platform::WindowOptions options;
+        options.Remembered.HasSize = true;
+        options.Remembered.WindowSize = {800, 600};
+        auto window = platform::CreateSdlWindow(options);
         TMForm form(*window);
         window->Show();
         if (width != 800 || height != 600) window->SetFullScreen(true);
