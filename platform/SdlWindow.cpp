@@ -378,12 +378,21 @@ private:
         const PictureLayout l = FitPicture({dw, dh}, {width_, height_});
         const Rect& p = l.Picture;
         SDL_SetRenderTarget(renderer_, nullptr);
-        if (!(p == Rect{0, 0, dw, dh})) {
+        // Only the bars are painted black: the picture covers the rest (at 4K, clearing it all
+        // would cost as much as a quarter of the frame).
+        if (p.W <= 0 || p.H <= 0) {
             SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
             SDL_RenderClear(renderer_);
+        } else if (!(p == Rect{0, 0, dw, dh})) {
+            const SDL_Rect bars[4] = {{0, 0, dw, p.Y},
+                                      {0, p.Y + p.H, dw, dh - p.Y - p.H},
+                                      {0, p.Y, p.X, p.H},
+                                      {p.X + p.W, p.Y, dw - p.X - p.W, p.H}};
+            SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+            SDL_RenderFillRects(renderer_, bars, 4);
         }
         if (p.W > 0 && p.H > 0) {
-            const SDL_Rect dst{p.X, p.Y, p.W, p.H};
+            const SDL_Rect dst{p.X, p.Y, p.W, p.H};  // (the picture)
             SDL_Texture* source = texture_;
             if (l.Smooth && Stage(l.WholeScale)) {
                 SDL_SetRenderTarget(renderer_, stage_);
