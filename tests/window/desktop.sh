@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The resizable window on a desktop: the built game in a 1920 x 1080 virtual X display with a real
 # window manager (openbox, which offers maximise, full screen and a work area; bare Xvfb has none).
-# Checks the first window size, a resize with the picture letterboxed, full screen with Alt+Enter
+# Checks the first window size, a resize with the picture letterboxed (also while the game is
+# inactive and its frame loop frozen), full screen with Alt+Enter
 # and back at the earlier size, a maximise, and a restart that restores the maximised window and,
 # once un-maximised, its earlier size. A screenshot of the screen at each step goes to
 # build/test-output/desktop-*.png for reviewers.
@@ -135,6 +136,28 @@ read -r bw bh bx by <<<"$box"
 [ "$bh" -eq 700 ] && [ "$bw" -ge 931 ] && [ "$bw" -le 933 ] && [ "$bx" -ge 33 ] && [ "$bx" -le 35 ] ||
   fail "resize: the picture sits at $box in the 1000x700 window, expected about 933 700 33 0"
 read -r _ _ normal_x normal_y <<<"$(geometry)"
+
+# --- Inactive, the frame loop is frozen: a resize must still show the last frame at the new size
+# (1200 x 700: 933 x 700 with bars of 133 and 134).
+xmessage -name other -geometry +0+0 "another window" >/dev/null 2>&1 &
+other_pid=$!
+other=
+wait_for 10 'other=$(xdotool search --onlyvisible --classname "^other$" 2>/dev/null | head -n1); [ -n "$other" ]' ||
+  fail "the other window did not open"
+xdotool windowactivate --sync "$other" 2>/dev/null
+wait_for 10 '[ "$(xdotool getactivewindow)" = "$other" ]' || fail "the game window kept the focus"
+xdotool windowsize "$window" 1200 700
+wait_size 1200x700 "resize while inactive"
+shot 2b-resized-inactive
+box=$(picture_box)
+read -r bw bh bx by <<<"$box"
+[ "$bh" -eq 700 ] && [ "$bw" -ge 931 ] && [ "$bw" -le 933 ] && [ "$bx" -ge 133 ] && [ "$bx" -le 135 ] ||
+  fail "resize while inactive: the picture sits at $box in the 1200x700 window, expected about 933 700 133 0"
+kill "$other_pid" 2>/dev/null
+wait "$other_pid" 2>/dev/null
+xdotool windowactivate --sync "$window" 2>/dev/null || true
+xdotool windowsize "$window" 1000 700
+wait_size 1000x700 "resize back"
 
 # --- Full screen with Alt+Enter, and back: the earlier 1000 x 700, centred.
 press alt+Return
