@@ -102,11 +102,12 @@ bool IsSoftwareGl(SDL_Renderer* renderer) {
            n.find("Software Rasterizer") != std::string::npos;
 }
 
-// Finds out, in a short-lived child process, whether the GPU renderer is worth having. Trying it in
-// this process would leave the OpenGL driver (tens of megabytes) mapped for the whole run even when
-// the answer is no. Must run before this process starts SDL's video. Unknown when the child cannot
-// tell (no accelerated renderer at all, a headless driver): the software path is used then, and
-// the question is asked again at the next start.
+}  // namespace
+
+// Trying the GPU renderer in this process would leave the OpenGL driver (tens of megabytes) mapped
+// for the whole run even when the answer is no. Must run before this process starts SDL's video.
+// When the child cannot tell (no accelerated renderer at all, a headless driver) the software path
+// is used and the question is asked again at the next start.
 RendererChoice ProbeRendererInChild() {
     std::fflush(nullptr);
     const pid_t pid = fork();
@@ -138,6 +139,8 @@ RendererChoice ProbeRendererInChild() {
     return RendererChoice::Software;
 }
 
+namespace {
+
 // Usable areas of every display, the primary one first.
 std::vector<Rect> UsableAreas() {
     std::vector<Rect> areas;
@@ -161,7 +164,7 @@ public:
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
         // A driver the player chose is used as it is; otherwise ask once per machine.
-        if (!SDL_GetHint(SDL_HINT_RENDER_DRIVER) && rendererChoice_ == RendererChoice::Unknown)
+        if (o.ProbeRenderer && !SDL_GetHint(SDL_HINT_RENDER_DRIVER) && rendererChoice_ == RendererChoice::Unknown)
             rendererChoice_ = ProbeRendererInChild();
         if (!SDL_GetHint(SDL_HINT_RENDER_DRIVER) && rendererChoice_ != RendererChoice::Accelerated)
             SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");

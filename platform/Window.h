@@ -110,7 +110,14 @@ struct WindowOptions {
     std::string Caption = "Spray Dash";
     int Width = 800, Height = 600;  // the picture
     WindowSettings Remembered;      // the window as the last run left it (empty at a first start)
+    // With no remembered renderer, try the GPU's in a child process first (ProbeRendererInChild).
+    bool ProbeRenderer = true;
 };
+
+// Finds out, in a short-lived child process, whether the GPU renderer is worth using (it is not
+// when OpenGL runs on the processor); Unknown when the child cannot tell. It forks, so call it
+// before the program starts a second thread.
+RendererChoice ProbeRendererInChild();
 
 // Opens the real SDL window; throws std::runtime_error with SDL's reason when it cannot.
 std::unique_ptr<Window> CreateSdlWindow(const WindowOptions& options);

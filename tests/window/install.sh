@@ -86,6 +86,20 @@ lintian "${lintian_root[@]}" --fail-on error,warning --display-info "$deb"
 lintian_status=$?
 [ "$lintian_status" -eq 0 ] || fail "lintian found errors or warnings in $(basename "$deb")"
 
+# The score service's package, made from the same build once its install component exists.
+scores=$(ls "$packages"/spraydash-scores_*_*.deb 2>/dev/null | head -n1)
+if [ -n "$scores" ]; then
+  echo "--- lintian $(basename "$scores")"
+  lintian "${lintian_root[@]}" --fail-on error,warning --display-info "$scores" ||
+    fail "lintian found errors or warnings in $(basename "$scores")"
+  contents=$(dpkg-deb -c "$scores")
+  grep -q '/usr/bin/spraydash-scores$' <<<"$contents" || fail "no /usr/bin/spraydash-scores in $(basename "$scores")"
+  grep -q 'lib/systemd/system/.*\.service$' <<<"$contents" || fail "no systemd unit in $(basename "$scores")"
+  grep -q '/usr/share/man/man1/spraydash-scores\.1' <<<"$contents" || fail "no spraydash-scores(1) in $(basename "$scores")"
+else
+  echo "score service: no package (this build has no install component \"scores\")"
+fi
+
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for d in libsdl2 libxmp fonts-liberation fonts-dseg xdg-utils; do
