@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <deque>
 #include <stdexcept>
 #include <string>
@@ -264,6 +265,16 @@ public:
         (void)width;
         (void)height;
         if (lost_ || !texture_) return false;
+        // A frame like the one on the screen (a still menu) is not scaled and sent again; the
+        // window repaints itself from the texture when it needs to.
+        const size_t rowBytes = size_t(width_) * 2;
+        bool same = hasFrame_ && shown_ && last_.size() == rowBytes * size_t(height_);
+        for (int y = 0; same && y < height_; ++y)
+            same = std::memcmp(last_.data() + rowBytes * size_t(y), pixels + size_t(y) * size_t(pitchPixels), rowBytes) == 0;
+        if (same) return true;
+        last_.resize(rowBytes * size_t(height_));
+        for (int y = 0; y < height_; ++y)
+            std::memcpy(last_.data() + rowBytes * size_t(y), pixels + size_t(y) * size_t(pitchPixels), rowBytes);
         if (SDL_UpdateTexture(texture_, nullptr, pixels, pitchPixels * 2) != 0) return false;
         hasFrame_ = true;
         return Draw();
@@ -287,6 +298,7 @@ public:
     bool IsPresentationLost() const override { return lost_; }
     bool RestorePresentation() override {
         if (!lost_) return true;
+        last_.clear();  // what was on the screen is gone: the next frame is drawn whatever it holds
         if (texture_) SDL_DestroyTexture(texture_);
         texture_ = nullptr;
         if (deviceReset_) {
@@ -440,6 +452,7 @@ private:
     }
 
     bool CreateRenderer() {
+        last_.clear();
         stageFactor_ = 0;
         stage_ = nullptr;  // textures die with their renderer
         if (rendererChoice_ == RendererChoice::Accelerated || SDL_GetHint(SDL_HINT_RENDER_DRIVER))
@@ -658,6 +671,7 @@ private:
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;  // the last frame, picture size
     SDL_Texture* stage_ = nullptr;    // the frame enlarged by stageFactor_ (nearest-neighbour)
+    std::vector<uint8_t> last_;       // the pixels of the frame on the screen
     int stageFactor_ = 0;
     SDL_Cursor* hand_ = nullptr;
     int width_, height_;
