@@ -8,7 +8,9 @@ cd "$(dirname "$0")/.."
 build=${1:-build-deb}
 bash scripts/setup.sh
 rm -rf "$build"
-# Debian's flags (fortify, stack protector, relro and now); CMake reads CFLAGS, CXXFLAGS and LDFLAGS.
+# Debian's hardening flags, all of them (fortify, stack protector, relro, bind now); CMake reads
+# CFLAGS, CXXFLAGS and LDFLAGS.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 CFLAGS="$(dpkg-buildflags --get CFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
