@@ -1,7 +1,13 @@
 #include "app/Application.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <future>
+#include <string>
+
 #include "app/Form.h"
 #include "platform/DataLocation.h"
+#include "platform/Text.h"
 #include "platform/Window.h"
 
 void RunLoopOnce(TMForm& form, platform::Window& window, bool wait) {
@@ -23,13 +29,34 @@ void RunLoop(TMForm& form, platform::Window& window) {
     while (!form.Terminated()) RunLoopOnce(form, window, true);
 }
 
-int RunApplication() {
-    auto window = platform::CreateSdlWindow(platform::WindowOptions{});
+std::unique_ptr<platform::Window> OpenGameWindow() {
+    platform::WindowOptions options;
+    options.Remembered = platform::LoadWindowSettings(platform::kWindowSettingsFile);
+    // The renderer probe forks, which is only safe while this is the program's one thread.
+    if (options.Remembered.Renderer == platform::RendererChoice::Unknown && !std::getenv("SDL_RENDER_DRIVER"))
+        options.Remembered.Renderer = platform::ProbeRendererInChild();
+    options.ProbeRenderer = false;
+    // The font configuration and the window take about as long as each other: do both at once.
+    auto fonts = std::async(std::launch::async, platform::PrepareFonts);
+    auto window = platform::CreateSdlWindow(options);
     platform::SetWindowIconFromFile(*window, platform::kWindowIconFile);
+    fonts.wait();
+    return window;
+}
+
+void SaveGameWindow(const platform::Window& window) {
+    std::string error;
+    if (!platform::SaveWindowSettings(platform::kWindowSettingsFile, window.CurrentSettings(), error))
+        std::fprintf(stderr, "Spray Dash: %s\n", error.c_str());
+}
+
+int RunApplication() {
+    auto window = OpenGameWindow();
     {
         TMForm form(*window);
         window->Show();
         RunLoop(form, *window);
+        SaveGameWindow(*window);
     }
     return 0;
 }

@@ -1,6 +1,8 @@
 // The main loop: pumps window events into the form and runs the frame timer between them.
 #pragma once
 
+#include <memory>
+
 namespace platform { class Window; }
 class TMForm;
 
@@ -9,5 +11,9 @@ class TMForm;
 void RunLoopOnce(TMForm& form, platform::Window& window, bool wait);
 // Runs the loop until the form asks to end.
 void RunLoop(TMForm& form, platform::Window& window);
+// Opens the real window as the player left it last time (size, place, icon).
+std::unique_ptr<platform::Window> OpenGameWindow();
+// Remembers the window's size, place and maximised state for the next start.
+void SaveGameWindow(const platform::Window& window);
 // Opens the real window, creates the form (start-up), runs the loop; returns the exit status.
 int RunApplication();

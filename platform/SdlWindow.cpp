@@ -1,7 +1,12 @@
-// The real window on SDL2: an 800 x 600 picture in a window or letterboxed over the desktop.
+// The real window on SDL2: the 800 x 600 picture scaled into a resizable window or over the
+// desktop, letterboxed at its 4:3 shape.
 #include <SDL.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <deque>
 #include <stdexcept>
 #include <string>
@@ -9,6 +14,7 @@
 
 #include "platform/KeyCodes.h"
 #include "platform/Window.h"
+#include "platform/WindowLayout.h"
 
 namespace platform {
 namespace {
@@ -82,6 +88,71 @@ uint32_t ControllerButtons(SDL_GameController* c) {
     return m;
 }
 
+// Whether this renderer draws through an OpenGL that runs on the processor.
+bool IsSoftwareGl(SDL_Renderer* renderer) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || !info.name || std::string(info.name).rfind("opengl", 0) != 0)
+        return false;
+    using GetString = const unsigned char* (*)(unsigned int);
+    auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    if (!getString) return false;
+    const unsigned char* name = getString(0x1F01);  // the GL renderer's name
+    if (!name) return false;
+    std::string n(reinterpret_cast<const char*>(name));
+    return n.find("llvmpipe") != std::string::npos || n.find("softpipe") != std::string::npos ||
+           n.find("Software Rasterizer") != std::string::npos;
+}
+
+}  // namespace
+
+// Trying the GPU renderer in this process would leave the OpenGL driver (tens of megabytes) mapped
+// for the whole run even when the answer is no. Must run before this process starts SDL's video.
+// When the child cannot tell (no accelerated renderer at all, a headless driver) the software path
+// is used and the question is asked again at the next start.
+RendererChoice ProbeRendererInChild() {
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) return RendererChoice::Unknown;
+    if (pid == 0) {
+        int verdict = 2;
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+            SDL_Window* w = SDL_CreateWindow("probe", 0, 0, 64, 64, SDL_WINDOW_HIDDEN);
+            SDL_Renderer* r = w ? SDL_CreateRenderer(w, -1, SDL_RENDERER_ACCELERATED) : nullptr;
+            if (r) verdict = IsSoftwareGl(r) ? 1 : 0;
+        }
+        _exit(verdict);  // no clean-up: the display server drops the child's window
+    }
+    // A driver that hangs must not keep the game from starting: give it five seconds.
+    int status = 0;
+    for (int waited = 0; waited < 5000; waited += 5) {
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) {
+            if (!WIFEXITED(status)) return RendererChoice::Software;
+            const int verdict = WEXITSTATUS(status);
+            return verdict == 0 ? RendererChoice::Accelerated
+                                : verdict == 1 ? RendererChoice::Software : RendererChoice::Unknown;
+        }
+        if (done < 0) return RendererChoice::Unknown;
+        usleep(5000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return RendererChoice::Software;
+}
+
+namespace {
+
+// Usable areas of every display, the primary one first.
+std::vector<Rect> UsableAreas() {
+    std::vector<Rect> areas;
+    for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
+        SDL_Rect r;
+        if (SDL_GetDisplayUsableBounds(i, &r) == 0 || SDL_GetDisplayBounds(i, &r) == 0)
+            areas.push_back({r.x, r.y, r.w, r.h});
+    }
+    return areas;
+}
+
 struct Pad {
     SDL_JoystickID Id = -1;
     SDL_Joystick* Joystick = nullptr;
@@ -90,15 +161,29 @@ struct Pad {
 
 class SdlWindow : public Window {
 public:
-    explicit SdlWindow(const WindowOptions& o) : width_(o.Width), height_(o.Height) {
+    explicit SdlWindow(const WindowOptions& o) : width_(o.Width), height_(o.Height), rendererChoice_(o.Remembered.Renderer) {
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+        // A driver the player chose is used as it is; otherwise ask once per machine.
+        if (o.ProbeRenderer && !SDL_GetHint(SDL_HINT_RENDER_DRIVER) && rendererChoice_ == RendererChoice::Unknown)
+            rendererChoice_ = ProbeRendererInChild();
+        if (!SDL_GetHint(SDL_HINT_RENDER_DRIVER) && rendererChoice_ != RendererChoice::Accelerated)
+            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
             throw std::runtime_error(std::string("Cannot start the video system: ") + SDL_GetError());
         SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER);
-        window_ = SDL_CreateWindow(o.Caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width_,
-                                   height_, SDL_WINDOW_HIDDEN);
+        const StartWindow start = ChooseStartWindow(o.Remembered, UsableAreas());
+        startPlaced_ = !start.Centred;
+        startX_ = start.X;
+        startY_ = start.Y;
+        const int x = start.Centred ? int(SDL_WINDOWPOS_CENTERED) : start.X;
+        const int y = start.Centred ? int(SDL_WINDOWPOS_CENTERED) : start.Y;
+        Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+        window_ = SDL_CreateWindow(o.Caption.c_str(), x, y, start.WindowSize.W, start.WindowSize.H, flags);
         if (!window_) throw std::runtime_error(std::string("Cannot open the window: ") + SDL_GetError());
+        SDL_SetWindowMinimumSize(window_, kMinimumWindowSize.W, kMinimumWindowSize.H);
+        normal_ = previousNormal_ = {x, y, start.WindowSize.W, start.WindowSize.H};
+        startMaximized_ = start.Maximized;
         if (!CreateRenderer()) {
             std::string why = SDL_GetError();
             SDL_DestroyWindow(window_);
@@ -112,6 +197,7 @@ public:
 
     ~SdlWindow() override {
         for (auto& p : pads_) ClosePad(p);
+        if (stage_) SDL_DestroyTexture(stage_);
         if (texture_) SDL_DestroyTexture(texture_);
         if (renderer_) SDL_DestroyRenderer(renderer_);
         if (hand_) SDL_FreeCursor(hand_);
@@ -122,6 +208,19 @@ public:
     void Show() override {
         SDL_ShowWindow(window_);
         SDL_RaiseWindow(window_);
+        if (!shown_) {
+            shown_ = true;
+            // The window was created before the window manager framed it, so a remembered place
+            // put the frame where the inside should be; once the frame's size is known (a window
+            // event soon after), the inside is put where it was remembered (PlaceOnceFramed).
+            placePending_ = startPlaced_;
+            // A window left maximised opens in its normal size and place first and is maximised
+            // after, so that un-maximising brings that size and place back.
+            if (startMaximized_ && !placePending_) SDL_MaximizeWindow(window_);
+            // Where the window manager really put it (a centred window has no position until now).
+            if (!maximized_) SDL_GetWindowPosition(window_, &normal_.X, &normal_.Y);
+            previousNormal_ = normal_;
+        }
     }
 
     bool SetFullScreen(bool on) override {
@@ -142,6 +241,10 @@ public:
         placementStored_ = false;
     }
     void Center() override {
+        // Start-up centres the window before showing it; a place remembered from the last run wins
+        // there. A maximised window stays as it is.
+        if (!shown_ && startPlaced_) return;
+        if (maximized_) return;
         if (!placementStored_) SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
 
@@ -158,19 +261,46 @@ public:
         return modes;
     }
 
-    bool Present(const uint16_t* pixels, int /*width*/, int /*height*/, int pitchPixels) override {
+    bool Present(const uint16_t* pixels, int width, int height, int pitchPixels) override {
+        (void)width;
+        (void)height;
         if (lost_ || !texture_) return false;
+        // A frame like the one on the screen (a still menu) is not scaled and sent again; the
+        // window repaints itself from the texture when it needs to.
+        const size_t rowBytes = size_t(width_) * 2;
+        bool same = hasFrame_ && shown_ && last_.size() == rowBytes * size_t(height_);
+        for (int y = 0; same && y < height_; ++y)
+            same = std::memcmp(last_.data() + rowBytes * size_t(y), pixels + size_t(y) * size_t(pitchPixels), rowBytes) == 0;
+        if (same) return true;
+        last_.resize(rowBytes * size_t(height_));
+        for (int y = 0; y < height_; ++y)
+            std::memcpy(last_.data() + rowBytes * size_t(y), pixels + size_t(y) * size_t(pitchPixels), rowBytes);
         if (SDL_UpdateTexture(texture_, nullptr, pixels, pitchPixels * 2) != 0) return false;
-        framePresent_ = ShowTexture();
-        return framePresent_;
+        hasFrame_ = true;
+        return Draw();
+    }
+
+    WindowSettings CurrentSettings() const override {
+        const Uint32 flags = SDL_GetWindowFlags(window_);
+        const bool normal = !fullScreen_ && !maximized_ &&
+                            !(flags & (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MINIMIZED));
+        const Rect r = normal ? NormalGeometryNow() : normal_;
+        WindowSettings s;
+        s.HasSize = s.HasPosition = true;
+        s.WindowSize = {r.W, r.H};
+        s.X = r.X;
+        s.Y = r.Y;
+        s.Maximized = maximized_;
+        s.Renderer = rendererChoice_;
+        return s;
     }
 
     bool IsPresentationLost() const override { return lost_; }
     bool RestorePresentation() override {
         if (!lost_) return true;
+        last_.clear();  // what was on the screen is gone: the next frame is drawn whatever it holds
         if (texture_) SDL_DestroyTexture(texture_);
         texture_ = nullptr;
-        framePresent_ = false;
         if (deviceReset_) {
             if (renderer_) SDL_DestroyRenderer(renderer_);
             renderer_ = nullptr;
@@ -255,38 +385,155 @@ public:
     }
 
 private:
-    // Whether the renderer just made draws through an OpenGL that runs on the processor.
-    bool IsSoftwareGl() {
+    // Draws the last frame into the window as it is now: black bars, the picture enlarged by a
+    // whole factor with sharp pixels into the stage, and the stage filtered to the final size.
+    bool Draw() {
+        int dw = 0, dh = 0;
+        if (SDL_GetRendererOutputSize(renderer_, &dw, &dh) != 0) return false;
+        const PictureLayout l = FitPicture({dw, dh}, {width_, height_});
+        const Rect& p = l.Picture;
+        SDL_SetRenderTarget(renderer_, nullptr);
+        // Only the bars are painted black: the picture covers the rest (at 4K, clearing it all
+        // would cost as much as a quarter of the frame).
+        if (p.W <= 0 || p.H <= 0) {
+            SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+            SDL_RenderClear(renderer_);
+        } else if (!(p == Rect{0, 0, dw, dh})) {
+            const SDL_Rect bars[4] = {{0, 0, dw, p.Y},
+                                      {0, p.Y + p.H, dw, dh - p.Y - p.H},
+                                      {0, p.Y, p.X, p.H},
+                                      {p.X + p.W, p.Y, dw - p.X - p.W, p.H}};
+            SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+            SDL_RenderFillRects(renderer_, bars, 4);
+        }
+        if (p.W > 0 && p.H > 0) {
+            const SDL_Rect dst{p.X, p.Y, p.W, p.H};  // (the picture)
+            SDL_Texture* source = texture_;
+            if (l.Smooth && Stage(l.WholeScale)) {
+                SDL_SetRenderTarget(renderer_, stage_);
+                SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+                SDL_SetRenderTarget(renderer_, nullptr);
+                source = stage_;
+            }
+            // Without a stage (a renderer that cannot draw into textures) the picture is filtered
+            // straight from its own size.
+            SDL_SetTextureScaleMode(texture_, l.Smooth && source == texture_ ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+            SDL_RenderCopy(renderer_, source, nullptr, &dst);
+        }
+        SDL_RenderPresent(renderer_);
+        return true;
+    }
+
+    // The stage texture for a whole factor, in the window's own pixel format so that the software
+    // path filters it without converting; false when the renderer cannot draw into textures.
+    bool Stage(int factor) {
+        if (stage_ && stageFactor_ == factor) return true;
+        if (stage_) SDL_DestroyTexture(stage_);
+        stage_ = nullptr;
+        stageFactor_ = 0;
         SDL_RendererInfo info;
-        if (SDL_GetRendererInfo(renderer_, &info) != 0 || !info.name || std::string(info.name).rfind("opengl", 0) != 0)
-            return false;
-        using GetString = const unsigned char* (*)(unsigned int);
-        auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
-        if (!getString) return false;
-        const unsigned char* name = getString(0x1F01);  // the GL renderer's name
-        if (!name) return false;
-        std::string n(reinterpret_cast<const char*>(name));
-        return n.find("llvmpipe") != std::string::npos || n.find("softpipe") != std::string::npos ||
-               n.find("Software Rasterizer") != std::string::npos;
+        if (SDL_GetRendererInfo(renderer_, &info) != 0 || !(info.flags & SDL_RENDERER_TARGETTEXTURE)) return false;
+        Uint32 format = SDL_GetWindowPixelFormat(window_);
+        if (format == SDL_PIXELFORMAT_UNKNOWN || SDL_BYTESPERPIXEL(format) != 4) format = SDL_PIXELFORMAT_ARGB8888;
+        stage_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_TARGET, width_ * factor, height_ * factor);
+        if (!stage_) stage_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                                width_ * factor, height_ * factor);
+        if (!stage_) return false;
+        SDL_SetTextureScaleMode(stage_, SDL_ScaleModeLinear);
+        SDL_SetTextureBlendMode(stage_, SDL_BLENDMODE_NONE);
+        stageFactor_ = factor;
+        return true;
+    }
+
+    // Shows the last frame again when the window needs it while the frame loop may be frozen
+    // (uncovered, resized, maximised: the frame timer runs only while the game is active).
+    void Repaint() {
+        if (hasFrame_ && !lost_ && texture_) Draw();
     }
 
     bool CreateRenderer() {
-        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+        last_.clear();
+        stageFactor_ = 0;
+        stage_ = nullptr;  // textures die with their renderer
+        if (rendererChoice_ == RendererChoice::Accelerated || SDL_GetHint(SDL_HINT_RENDER_DRIVER))
+            renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
         // A "hardware" renderer that is really OpenGL rasterised on the processor (a machine
         // without a GPU) costs several times the CPU of SDL's own software path, which hands
         // the finished picture straight to the window system. Unless the player chose a driver.
-        if (renderer_ && !SDL_GetHint(SDL_HINT_RENDER_DRIVER) && IsSoftwareGl()) {
+        // (Normally the probe at start has found this out already; this catches a machine that
+        // lost its GPU since the choice was remembered.)
+        if (renderer_ && !SDL_GetHint(SDL_HINT_RENDER_DRIVER) && IsSoftwareGl(renderer_)) {
             SDL_DestroyRenderer(renderer_);
             SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
             renderer_ = nullptr;
+            rendererChoice_ = RendererChoice::Software;
         }
         if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
         if (!renderer_) return false;
-        // Letterboxed scaling in full screen; the mouse comes back in 800 x 600 coordinates.
-        SDL_RenderSetLogicalSize(renderer_, width_, height_);
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width_,
                                      height_);
+        if (texture_) SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
         return texture_ != nullptr;
+    }
+
+    // A mouse position in window units -> picture pixels; false over the bars.
+    bool ToPicture(int x, int y, int& px, int& py) const {
+        int ww = 0, wh = 0, dw = 0, dh = 0;
+        SDL_GetWindowSize(window_, &ww, &wh);
+        if (SDL_GetRendererOutputSize(renderer_, &dw, &dh) != 0) return false;
+        return WindowToPicture(FitPicture({dw, dh}, {width_, height_}), {ww, wh}, {dw, dh}, x, y, px, py,
+                               {width_, height_});
+    }
+
+    void PlaceOnceFramed() {
+        int top = 0, left = 0, bottom = 0, right = 0;
+        if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0) {
+            placePending_ = false;  // no frame information on this desktop: leave it be
+        } else if (top > 0 || left > 0) {
+            placePending_ = false;
+            SDL_SetWindowPosition(window_, startX_, startY_);
+        } else {
+            return;
+        }
+        if (startMaximized_) SDL_MaximizeWindow(window_);
+    }
+
+    Rect NormalGeometryNow() const {
+        Rect r;
+        SDL_GetWindowPosition(window_, &r.X, &r.Y);
+        SDL_GetWindowSize(window_, &r.W, &r.H);
+        return r;
+    }
+
+    // Keeps the size and place the window has in its normal state, for the next start.
+    void WindowChanged(const SDL_WindowEvent& w) {
+        const Uint32 flags = SDL_GetWindowFlags(window_);
+        const bool normal = !(flags & (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MINIMIZED));
+        switch (w.event) {
+            case SDL_WINDOWEVENT_SIZE_CHANGED:
+            case SDL_WINDOWEVENT_MOVED:
+                // Read the window as it is now rather than the event's numbers: several moves
+                // come together when leaving full screen, and the last one counts.
+                if (normal && !fullScreen_ && !maximized_) {
+                    previousNormal_ = normal_;
+                    normal_ = NormalGeometryNow();
+                }
+                break;
+            case SDL_WINDOWEVENT_MAXIMIZED:
+                if (fullScreen_) break;
+                // The window manager may report the new size before it reports the state.
+                if (maximized_ == false) {
+                    int ww = 0, wh = 0;
+                    SDL_GetWindowSize(window_, &ww, &wh);
+                    if (normal_.W == ww && normal_.H == wh) normal_ = previousNormal_;
+                }
+                maximized_ = true;
+                break;
+            case SDL_WINDOWEVENT_RESTORED:
+                if (!fullScreen_ && !(flags & SDL_WINDOW_MAXIMIZED)) maximized_ = false;
+                break;
+            default: break;
+        }
     }
 
     void OpenPads() {
@@ -312,8 +559,9 @@ private:
         p = Pad{};
     }
 
-    static void Shift(Event& e) {
-        SDL_Keymod m = SDL_GetModState();
+    // The shift state the key event was made with; the state at the time of reading may already
+    // be a later one when several key events arrive together (Alt released before Enter is read).
+    static void Shift(Event& e, Uint16 m) {
         e.Alt = (m & KMOD_ALT) != 0;
         e.Shift = (m & KMOD_SHIFT) != 0;
         e.Ctrl = (m & KMOD_CTRL) != 0;
@@ -328,26 +576,6 @@ private:
 
     void Push(const Event& e) { queue_.push_back(e); }
 
-    // Shows the frame held in the texture.
-    bool ShowTexture() {
-        // Only full screen has bars around the picture to clear; in a window the picture
-        // covers everything.
-        if (fullScreen_) {
-            SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-            SDL_RenderClear(renderer_);
-        }
-        SDL_Rect dst{0, 0, width_, height_};
-        if (SDL_RenderCopy(renderer_, texture_, nullptr, &dst) != 0) return false;
-        SDL_RenderPresent(renderer_);
-        return true;
-    }
-
-    // The window was uncovered: without a compositor its contents are gone, and a frozen
-    // frame loop (the game inactive) would not draw them again. The last frame is shown once.
-    void RepaintLastFrame() {
-        if (framePresent_ && !lost_ && texture_) ShowTexture();
-    }
-
     // Turns one SDL event into none, one or two of the game's events.
     void Translate(const SDL_Event& ev) {
         Event e;
@@ -359,7 +587,7 @@ private:
                 if (code == 0) return;
                 e.Kind = ev.type == SDL_KEYDOWN ? EventKind::KeyDown : EventKind::KeyUp;
                 e.Key = code;
-                Shift(e);
+                Shift(e, ev.key.keysym.mod);
                 Push(e);
                 // Backspace, Enter and Esc also arrive as characters, as on the desktop.
                 // (Alt+Enter is the full-screen switch, not a typed Enter.)
@@ -391,16 +619,16 @@ private:
                 return;
             }
             case SDL_MOUSEMOTION:
+                // Over the bars the mouse is off the picture, as if outside the window.
+                if (!ToPicture(ev.motion.x, ev.motion.y, e.X, e.Y)) return;
                 e.Kind = EventKind::MouseMove;
-                e.X = ev.motion.x;
-                e.Y = ev.motion.y;
                 Push(e);
                 return;
             case SDL_MOUSEBUTTONDOWN:
             case SDL_MOUSEBUTTONUP: {
                 bool down = ev.type == SDL_MOUSEBUTTONDOWN;
-                e.X = ev.button.x;
-                e.Y = ev.button.y;
+                // Clicks on the bars do nothing.
+                if (!ToPicture(ev.button.x, ev.button.y, e.X, e.Y)) return;
                 e.Button = ev.button.button == SDL_BUTTON_LEFT ? 1 : ev.button.button == SDL_BUTTON_RIGHT ? 2 : 3;
                 e.Kind = down ? EventKind::MouseDown : EventKind::MouseUp;
                 Push(e);
@@ -410,13 +638,16 @@ private:
                 return;
             }
             case SDL_WINDOWEVENT:
+                if (placePending_) PlaceOnceFramed();
+                WindowChanged(ev.window);
                 switch (ev.window.event) {
+                    case SDL_WINDOWEVENT_EXPOSED:
+                    case SDL_WINDOWEVENT_SIZE_CHANGED: Repaint(); return;
                     case SDL_WINDOWEVENT_CLOSE: e.Kind = EventKind::CloseRequest; break;
                     case SDL_WINDOWEVENT_MINIMIZED: e.Kind = EventKind::Minimized; break;
                     case SDL_WINDOWEVENT_RESTORED: e.Kind = EventKind::Restored; break;
                     case SDL_WINDOWEVENT_FOCUS_GAINED: focused_ = true; e.Kind = EventKind::Activated; break;
                     case SDL_WINDOWEVENT_FOCUS_LOST: focused_ = false; e.Kind = EventKind::Deactivated; break;
-                    case SDL_WINDOWEVENT_EXPOSED: RepaintLastFrame(); return;
                     default: return;
                 }
                 Push(e);
@@ -438,12 +669,18 @@ private:
 
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
-    SDL_Texture* texture_ = nullptr;
+    SDL_Texture* texture_ = nullptr;  // the last frame, picture size
+    SDL_Texture* stage_ = nullptr;    // the frame enlarged by stageFactor_ (nearest-neighbour)
+    std::vector<uint8_t> last_;       // the pixels of the frame on the screen
+    int stageFactor_ = 0;
     SDL_Cursor* hand_ = nullptr;
     int width_, height_;
+    RendererChoice rendererChoice_ = RendererChoice::Unknown;
+    bool shown_ = false, startPlaced_ = false, startMaximized_ = false, placePending_ = false, hasFrame_ = false, maximized_ = false;
+    int startX_ = 0, startY_ = 0;  // a remembered place
+    Rect normal_, previousNormal_;  // the window's place and size when neither maximised nor full screen
     bool fullScreen_ = false, focused_ = true, lost_ = false, deviceReset_ = false;
     bool placementStored_ = false;
-    bool framePresent_ = false;  // the texture holds a frame that was shown
     int savedX_ = 0, savedY_ = 0;
     int cursorCount_ = 0;
     std::vector<Pad> pads_;

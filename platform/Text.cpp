@@ -94,6 +94,8 @@ SDL_Surface* RenderCoverage(Font* font, const std::string& text) {
 
 }  // namespace
 
+void PrepareFonts() { (void)Config(); }
+
 bool ResolveFontFace(const std::string& face, bool bold, FontFace& out) {
     auto& cache = Cache().Faces;
     const auto key = std::make_tuple(face, bold);

@@ -17,6 +17,11 @@ struct FontFace {
     std::string Family;  // the family the file belongs to
 };
 
+// Reads the font configuration (the desktop's and the game's rules) now instead of at the first
+// face looked up. It takes a good part of start-up, so start-up runs it on a second thread while
+// the window opens; safe to call from any thread, and more than once.
+void PrepareFonts();
+
 // Resolves a face name (e.g. "Arial", "DS Crystal") and weight through fontconfig with the game's
 // rules file. Results are cached. False when fontconfig finds no file at all.
 bool ResolveFontFace(const std::string& face, bool bold, FontFace& out);

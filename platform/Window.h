@@ -1,11 +1,13 @@
-// The game window as the platform provides it: one 800 x 600 client area shown in a window or
-// scaled to the desktop in full screen, its events, keyboard state, cursor and presentation.
+// The game window as the platform provides it: one 800 x 600 picture scaled into a resizable
+// window or over the desktop in full screen, its events, keyboard state, cursor and presentation.
 // Two implementations: SDL for the real desktop, and an offscreen one for headless tests.
 #pragma once
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/WindowSettings.h"
 
 namespace platform {
 
@@ -97,13 +99,25 @@ public:
 
     // Sets the window icon from RGBA pixels.
     virtual void SetIcon(const uint8_t* rgba, int width, int height) = 0;
+
+    // What to remember of the window for the next start: its size and place in a window (not
+    // maximised, not full screen), whether it is maximised, and the renderer that suits the machine.
+    virtual WindowSettings CurrentSettings() const { return {}; }
 };
 
 // Options for the real window.
 struct WindowOptions {
     std::string Caption = "Spray Dash";
-    int Width = 800, Height = 600;
+    int Width = 800, Height = 600;  // the picture
+    WindowSettings Remembered;      // the window as the last run left it (empty at a first start)
+    // With no remembered renderer, try the GPU's in a child process first (ProbeRendererInChild).
+    bool ProbeRenderer = true;
 };
+
+// Finds out, in a short-lived child process, whether the GPU renderer is worth using (it is not
+// when OpenGL runs on the processor); Unknown when the child cannot tell. It forks, so call it
+// before the program starts a second thread.
+RendererChoice ProbeRendererInChild();
 
 // Opens the real SDL window; throws std::runtime_error with SDL's reason when it cannot.
 std::unique_ptr<Window> CreateSdlWindow(const WindowOptions& options);

@@ -11,6 +11,8 @@ packages=(
   fonts-liberation fonts-dseg
   clang libclang-rt-14-dev clang-format-14
   xvfb xdotool x11-utils imagemagick sox xdg-utils
+  openbox wmctrl
+  dpkg-dev lintian desktop-file-utils appstream file
 )
 
 missing=()

@@ -1,0 +1,111 @@
+// Start-up of the real window: time from start to the first drawn menu frame, resident memory
+// after ten seconds on the menu, and whether an OpenGL driver stayed mapped. Each start runs in a
+// fresh child process; the second start finds the first one's saves, as a player's next start
+// does. Run under a display, e.g. `xvfb-run -a build/bench/bench_window_startup`.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <string>
+
+#include "BenchUtil.h"
+#include "app/Application.h"
+#include "app/Form.h"
+#include "platform/Window.h"
+
+namespace {
+
+struct StartFigures {
+    double FirstFrameMs = -1;
+    double FirstFrameCpuMs = -1;  // processor time used by then (wall time suffers on a busy machine)
+    double ResidentMiB = -1;
+    int GlMapped = -1;
+};
+
+double ResidentMiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+    return -1;
+}
+
+// Any OpenGL or LLVM (the software rasteriser's compiler) library in this process's map.
+bool GlMapped() {
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line))
+        if (line.find("libGL") != std::string::npos || line.find("libLLVM") != std::string::npos ||
+            line.find("swrast") != std::string::npos || line.find("libgallium") != std::string::npos)
+            return true;
+    return false;
+}
+
+StartFigures OneStart(double seconds) {
+    StartFigures f;
+    const double t0 = bench::Now(), cpu0 = bench::CpuSeconds();
+    auto window = OpenGameWindow();
+    TMForm form(*window);
+    window->Show();
+    while (!form.Terminated() && form.MDXDraw.PresentCount() == 0) RunLoopOnce(form, *window, true);
+    f.FirstFrameMs = (bench::Now() - t0) * 1000.0;
+    f.FirstFrameCpuMs = (bench::CpuSeconds() - cpu0) * 1000.0;
+    while (bench::Now() - t0 < seconds) RunLoopOnce(form, *window, true);
+    f.ResidentMiB = ResidentMiB();
+    f.GlMapped = GlMapped() ? 1 : 0;
+    SaveGameWindow(*window);
+    return f;
+}
+
+// Runs one start in a child process so that every start begins with nothing loaded.
+bool StartInChild(double seconds, StartFigures& out) {
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    std::fflush(stdout);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        StartFigures f;
+        try {
+            f = OneStart(seconds);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "window_startup: %s\n", e.what());
+        }
+        (void)!write(fds[1], &f, sizeof f);
+        _exit(0);
+    }
+    close(fds[1]);
+    const bool got = pid > 0 && read(fds[0], &out, sizeof out) == ssize_t(sizeof out);
+    close(fds[0]);
+    if (pid > 0) waitpid(pid, nullptr, 0);
+    return got && out.FirstFrameMs >= 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+        std::printf("| %-44s | %12s | %-10s | %-16s |\n", "window start-up", "skipped", "no display", "");
+        return 0;
+    }
+    bench::EnterScratchDir("window-startup");
+    const char* names[] = {"first start", "next start"};
+    for (const char* name : names) {
+        StartFigures f;
+        if (!StartInChild(seconds, f)) {
+            std::fprintf(stderr, "window_startup: the %s failed\n", name);
+            return 1;
+        }
+        const std::string n = name;
+        bench::Row(n + ": first menu frame", f.FirstFrameMs, "ms", "< 150");
+        bench::Row(n + ": processor time to it", f.FirstFrameCpuMs, "ms", "");
+        bench::Row(n + ": resident memory after " + std::to_string(int(seconds)) + " s", f.ResidentMiB, "MiB", "< 40");
+        bench::Row(n + ": OpenGL driver mapped (1 = yes)", f.GlMapped, "", "0 (software path)");
+    }
+    return 0;
+}
