@@ -80,7 +80,10 @@ struct THttpServer::TContext {
 
 namespace {
 
-MHD_Result Queue(MHD_Connection* c, THttpServer::TContext& ctx, const TServiceAnswer& a) {
+MHD_Result Queue(MHD_Connection* c, THttpServer::TContext& ctx, TServiceAnswer answer) {
+    // The library sends straight from the body's bytes, so the context keeps them until the end.
+    if (&answer != &ctx.Answer) ctx.Answer = std::move(answer);
+    const TServiceAnswer& a = ctx.Answer;
     const std::string* body = a.Body.get();
     MHD_Response* resp = MHD_create_response_from_buffer(body ? body->size() : 0,
                                                          body ? const_cast<char*>(body->data()) : nullptr,
@@ -119,10 +122,19 @@ MHD_Result OnRequest(void* cls, MHD_Connection* c, const char* url, const char* 
                 last = from == std::string::npos ? std::string() : last.substr(from, to - from + 1);
                 if (IsAddress(last)) ctx->Client = last;
             }
+        // Only GET and HEAD are served: anything else is refused before its body is read.
+        if (ctx->Method != "GET" && ctx->Method != "HEAD") {
+            ctx->Target = url ? url : "";
+            TServiceAnswer a = TextAnswer(405, "only GET and HEAD are served");
+            a.Headers.push_back({"Allow", "GET, HEAD"});
+            return Queue(c, *ctx, a);
+        }
+        // The head is in; answering on the next call lets the library keep the connection alive.
+        return MHD_YES;
     }
     if (ctx->State == THttpServer::TContext::TState::Ready) return Queue(c, *ctx, ctx->Answer);
     if (*uploadSize != 0) {
-        *uploadSize = 0;  // a body is not read; the answer below refuses the method
+        *uploadSize = 0;  // a GET with a body: the body is skipped
         return MHD_YES;
     }
 
@@ -135,11 +147,6 @@ MHD_Result OnRequest(void* cls, MHD_Connection* c, const char* url, const char* 
         ctx->Target += i == 0 ? "?" : "&";
         ctx->Target += request.Query[i].first;
         if (request.Query[i].second) ctx->Target += "=" + *request.Query[i].second;
-    }
-    if (request.Method != "GET" && request.Method != "HEAD") {
-        TServiceAnswer a = TextAnswer(405, "only GET and HEAD are served");
-        a.Headers.push_back({"Allow", "GET, HEAD"});
-        return Queue(c, *ctx, a);
     }
     request.Client = ctx->Client;
     request.IfNoneMatch = Header(c, MHD_HTTP_HEADER_IF_NONE_MATCH);
@@ -187,6 +194,30 @@ void OnCompleted(void* cls, MHD_Connection*, void** conCls, MHD_RequestTerminati
     server->InFlight.fetch_sub(1);
 }
 
+// Refuses a new connection from an address that already has its share open.
+MHD_Result OnAccept(void* cls, const sockaddr* addr, socklen_t) {
+    auto* server = static_cast<THttpServer*>(cls);
+    unsigned cap = server->Settings.MaxConnectionsPerAddress;
+    if (cap == 0) return MHD_YES;
+    std::lock_guard<std::mutex> lock(server->AddressMutex);
+    auto it = server->OpenPerAddress.find(AddressText(addr));
+    return it == server->OpenPerAddress.end() || it->second < cap ? MHD_YES : MHD_NO;
+}
+
+void OnConnection(void* cls, MHD_Connection* c, void**, MHD_ConnectionNotificationCode code) {
+    auto* server = static_cast<THttpServer*>(cls);
+    if (server->Settings.MaxConnectionsPerAddress == 0) return;
+    const MHD_ConnectionInfo* info = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+    std::string address = AddressText(info ? info->client_addr : nullptr);
+    std::lock_guard<std::mutex> lock(server->AddressMutex);
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+        ++server->OpenPerAddress[address];
+    } else if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
+        auto it = server->OpenPerAddress.find(address);
+        if (it != server->OpenPerAddress.end() && --it->second == 0) server->OpenPerAddress.erase(it);
+    }
+}
+
 }  // namespace
 
 bool SplitListenAddress(const std::string& text, std::string& host, uint16_t& port) {
@@ -229,7 +260,8 @@ bool THttpServer::Start(std::string& error) {
     }
     unsigned threads = Settings.Threads ? Settings.Threads : std::max(1u, std::thread::hardware_concurrency());
     Daemon = MHD_start_daemon(
-        flags, port, nullptr, nullptr, &OnRequest, this, MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&addr),
+        flags, port, &OnAccept, this, &OnRequest, this, MHD_OPTION_NOTIFY_CONNECTION, &OnConnection, this,
+        MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&addr),
         MHD_OPTION_NOTIFY_COMPLETED, &OnCompleted, this, MHD_OPTION_THREAD_POOL_SIZE, threads,
         MHD_OPTION_CONNECTION_LIMIT, Settings.MaxConnections, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
         Settings.MaxConnectionsPerAddress, MHD_OPTION_CONNECTION_TIMEOUT, Settings.TimeoutSeconds,

@@ -86,6 +86,8 @@ public:
             C = nullptr;
             throw EStoreUnavailable("database unreachable: " + FirstLine(why));
         }
+        // Notices ("already exists, skipping") are no news for the operator's terminal or log.
+        PQsetNoticeProcessor(C, [](void*, const char*) {}, nullptr);
         // A 200 means committed and flushed, whatever the server's default says.
         Run("SET synchronous_commit = on", {}, PGRES_COMMAND_OK);
         return C;

@@ -206,6 +206,9 @@ TServiceAnswer TScoreService::Page(const TServiceRequest& r, const std::string& 
         entry.ETag = EntityTag(*entry.Body);
         entry.LastModified = HttpDate(now);
         std::lock_guard<std::mutex> lock(CacheMutex);
+        // A page built again with the same content keeps its date, so browsers' copies stay good.
+        auto it = Cache.find(key);
+        if (it != Cache.end() && it->second.ETag == entry.ETag) entry.LastModified = it->second.LastModified;
         Cache[key] = entry;
     }
     TServiceAnswer a;
