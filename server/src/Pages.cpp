@@ -14,7 +14,7 @@ std::string Head(const std::string& title) {
 
 std::string Banner() {
     return "<header class=\"banner\">\n<a href=\"/\"><img class=\"title\" src=\"/static/title.png\" alt=\"Spray Dash\""
-           " width=\"400\" height=\"120\"></a>\n"
+           " width=\"800\" height=\"100\"></a>\n"
            "<div class=\"boats\" aria-hidden=\"true\"><img src=\"/static/boat1.png\" alt=\"\" width=\"30\" height=\"62\">"
            "<img src=\"/static/boat2.png\" alt=\"\" width=\"30\" height=\"62\">"
            "<img src=\"/static/boat3.png\" alt=\"\" width=\"30\" height=\"62\"></div>\n</header>\n";
