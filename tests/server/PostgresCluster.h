@@ -70,10 +70,14 @@ public:
     bool Start() {
         if (Running) return true;
         Running = Run(Bin + "/pg_ctl -D " + Data() + " -l " + Dir + "/log -w -t 30 -o \"-k " + Dir + " -p " +
-                      std::to_string(Port) + " -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=200\" start");
+                      std::to_string(Port) + " -c listen_addresses=127.0.0.1 -c fsync=" + (Durable ? "on" : "off") +
+                      " -c max_connections=200\" start");
         return Running;
     }
     int Port = 0;
+    // Tests run the cluster without fsync (they kill our server, never PostgreSQL); the
+    // benchmark sets this before Shared() so every commit really reaches the disk.
+    static inline bool Durable = false;
 
 private:
     TPostgresCluster() {
