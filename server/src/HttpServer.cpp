@@ -194,30 +194,6 @@ void OnCompleted(void* cls, MHD_Connection*, void** conCls, MHD_RequestTerminati
     server->InFlight.fetch_sub(1);
 }
 
-// Refuses a new connection from an address that already has its share open.
-MHD_Result OnAccept(void* cls, const sockaddr* addr, socklen_t) {
-    auto* server = static_cast<THttpServer*>(cls);
-    unsigned cap = server->Settings.MaxConnectionsPerAddress;
-    if (cap == 0) return MHD_YES;
-    std::lock_guard<std::mutex> lock(server->AddressMutex);
-    auto it = server->OpenPerAddress.find(AddressText(addr));
-    return it == server->OpenPerAddress.end() || it->second < cap ? MHD_YES : MHD_NO;
-}
-
-void OnConnection(void* cls, MHD_Connection* c, void**, MHD_ConnectionNotificationCode code) {
-    auto* server = static_cast<THttpServer*>(cls);
-    if (server->Settings.MaxConnectionsPerAddress == 0) return;
-    const MHD_ConnectionInfo* info = MHD_get_connection_info(c, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
-    std::string address = AddressText(info ? info->client_addr : nullptr);
-    std::lock_guard<std::mutex> lock(server->AddressMutex);
-    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
-        ++server->OpenPerAddress[address];
-    } else if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
-        auto it = server->OpenPerAddress.find(address);
-        if (it != server->OpenPerAddress.end() && --it->second == 0) server->OpenPerAddress.erase(it);
-    }
-}
-
 }  // namespace
 
 bool SplitListenAddress(const std::string& text, std::string& host, uint16_t& port) {
@@ -260,8 +236,7 @@ bool THttpServer::Start(std::string& error) {
     }
     unsigned threads = Settings.Threads ? Settings.Threads : std::max(1u, std::thread::hardware_concurrency());
     Daemon = MHD_start_daemon(
-        flags, port, &OnAccept, this, &OnRequest, this, MHD_OPTION_NOTIFY_CONNECTION, &OnConnection, this,
-        MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&addr),
+        flags, port, nullptr, nullptr, &OnRequest, this, MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&addr),
         MHD_OPTION_NOTIFY_COMPLETED, &OnCompleted, this, MHD_OPTION_THREAD_POOL_SIZE, threads,
         MHD_OPTION_CONNECTION_LIMIT, Settings.MaxConnections, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
         Settings.MaxConnectionsPerAddress, MHD_OPTION_CONNECTION_TIMEOUT, Settings.TimeoutSeconds,

@@ -5,8 +5,6 @@
 #include "ScoreService.h"
 
 #include <atomic>
-#include <mutex>
-#include <unordered_map>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -42,10 +40,6 @@ public:
     TScoreService& Service;
     THttpSettings Settings;
     std::atomic<int> InFlight{0};
-    // Open connections per client address (the library's own per-address limit is not enforced
-    // by every build of it, so the service counts them itself).
-    std::mutex AddressMutex;
-    std::unordered_map<std::string, unsigned> OpenPerAddress;
 
 private:
     MHD_Daemon* Daemon = nullptr;

@@ -195,7 +195,7 @@ TEST_P(EngineTest, ForwardedAddressesCountOnlyFromATrustedProxy) {
                      "X-Forwarded-For: " + forwarded + "\r\n").Status;
     };
     // From the proxy: the last forwarded address is the client, one bucket each.
-    EXPECT_EQ(send("127.0.0.5", "127.0.0.77, 127.0.0.20", 1), 200);
+    EXPECT_EQ(send("127.0.0.5", "127.0.0.77, 127.0.0.78, 127.0.0.20", 1), 200);
     EXPECT_EQ(send("127.0.0.5", "127.0.0.21", 2), 200);
     EXPECT_EQ(send("127.0.0.5", "127.0.0.21", 3), 429);
     // From anyone else the header is ignored: the peer's own bucket.
