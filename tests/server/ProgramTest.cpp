@@ -133,6 +133,9 @@ TEST(ScoreProgramTest, PostgresqlDownAnswers503AndRecoversWithoutARestart) {
         ScoreServerProcess server(dir, {"--submits-per-minute", "0"}, db);
         ASSERT_GT(server.Port, 0) << server.Log();
         ASSERT_EQ(Fetch(server.Port, SubmitPath(CodeFor("BEFORE", 10))).Status, 200);
+        // The reading connections are in use before the outage, so they must find their way back.
+        ASSERT_EQ(Fetch(server.Port, kWorldPath).Status, 200);
+        ASSERT_EQ(Fetch(server.Port, "/healthz").Status, 200);
         ASSERT_TRUE(cluster->Stop());
         TRawAnswer down = Fetch(server.Port, SubmitPath(CodeFor("DURING", 20)));
         EXPECT_EQ(down.Status, 503);
