@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <regex>
 
 namespace {
 
@@ -65,7 +66,12 @@ protected:
 TEST_F(BrowserTest, WorldPageAndSiteShowTheRowsAsTextWithoutConsoleErrors) {
     TServiceSettings unlimited;
     unlimited.SubmitsPerMinute = 0;
-    TRunningService s((Dir / "scores.db").string(), unlimited);
+    // The access log shows what the browser fetched: every picture, font and the style sheet.
+    FILE* accessLog = std::fopen((Dir / "access.log").c_str(), "w");
+    ASSERT_NE(accessLog, nullptr);
+    THttpSettings logged;
+    logged.AccessLog = accessLog;
+    TRunningService s((Dir / "scores.db").string(), unlimited, logged);
     ASSERT_TRUE(s.Started);
     struct Row {
         std::string name;
@@ -95,6 +101,24 @@ TEST_F(BrowserTest, WorldPageAndSiteShowTheRowsAsTextWithoutConsoleErrors) {
     EXPECT_NE(site.find("World high scores"), std::string::npos);
     EXPECT_EQ(ConsoleLines(siteLog), "");
 
+    // Everything the pages need was fetched by the browser and found (a missing picture or font
+    // shows only here: the console stays silent about it).
+    std::fflush(accessLog);
+    std::ifstream logIn(Dir / "access.log");
+    std::string line, fetched;
+    while (std::getline(logIn, line)) {
+        if (line.find("/cgi/version.pl?hs&") != std::string::npos) continue;  // the test's own submissions
+        fetched += line + "\n";
+        std::smatch m;
+        if (std::regex_search(line, m, std::regex("\" ([0-9]{3}) "))) {
+            EXPECT_TRUE(m[1] == "200" || m[1] == "304") << line;
+        }
+    }
+    for (const char* file : {"site.css", "title.png", "boat1.png", "boat2.png", "boat3.png", "icon.png",
+                             "screenshot-menu.png", "screenshot-race.png"}) {
+        EXPECT_NE(fetched.find(std::string("\"GET /static/") + file + "\" 200 "), std::string::npos) << file << "\n" << fetched;
+    }
+
     // Reviewers' pictures: the world page and the site, phone (390 wide) and desktop (1280 wide).
     for (auto [name, url] : {std::pair<std::string, std::string>{"scores-world", world}, {"scores-site", base + "/"}}) {
         for (auto [size, tag] : {std::pair<std::string, std::string>{"390,1500", "phone"}, {"1280,1400", "desktop"}}) {
@@ -105,6 +129,7 @@ TEST_F(BrowserTest, WorldPageAndSiteShowTheRowsAsTextWithoutConsoleErrors) {
             EXPECT_EQ(ConsoleLines(shotLog), "") << shot;
         }
     }
+    std::fclose(accessLog);
 }
 
 }  // namespace
