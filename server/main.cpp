@@ -14,13 +14,15 @@
 
 namespace {
 
-// server-assets beside the program in a build tree, else the installed folder.
+// server-assets beside the program in a build tree, else share/spraydash-scores of the prefix the
+// program is installed in, else the folder it was built for.
 std::string FindAssets() {
     std::error_code ec;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (!ec) {
-        std::filesystem::path beside = exe.parent_path() / "server-assets";
-        if (std::filesystem::is_directory(beside, ec)) return beside.string();
+        for (const std::filesystem::path& dir :
+             {exe.parent_path() / "server-assets", exe.parent_path().parent_path() / "share" / "spraydash-scores"})
+            if (std::filesystem::is_directory(dir, ec)) return dir.string();
     }
     return DefaultAssetDir();
 }
