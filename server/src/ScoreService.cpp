@@ -2,7 +2,11 @@
 
 #include "Html.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -117,9 +121,19 @@ void TScoreService::Handle(const TServiceRequest& r, std::function<void(TService
     }
 }
 
+std::string RateLimitKey(const std::string& client) {
+    // One IPv6 household or server gets a whole /64 to pick addresses from: it counts as one.
+    in6_addr a6{};
+    if (client.find(':') == std::string::npos || inet_pton(AF_INET6, client.c_str(), &a6) != 1) return client;
+    std::memset(a6.s6_addr + 8, 0, 8);
+    char text[INET6_ADDRSTRLEN] = "";
+    inet_ntop(AF_INET6, &a6, text, sizeof text);
+    return std::string(text) + "/64";
+}
+
 void TScoreService::Submit(const TServiceRequest& r, const std::string& code, std::function<void(TServiceAnswer)> reply) {
     int retryAfter = 0;
-    if (!Limiter.Take(r.Client, r.Now, retryAfter)) {
+    if (!Limiter.Take(RateLimitKey(r.Client), r.Now, retryAfter)) {
         TServiceAnswer a = TextAnswer(429, "too many results from your address; try again in " +
                                                std::to_string(retryAfter) + " s");
         a.Headers.push_back({"Retry-After", std::to_string(retryAfter)});

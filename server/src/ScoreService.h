@@ -70,5 +70,7 @@ private:
 
 // A plain-text answer with a one-line reason.
 TServiceAnswer TextAnswer(int status, const std::string& line);
+// The rate limit's bucket of a client address: the address itself, or its /64 for IPv6.
+std::string RateLimitKey(const std::string& client);
 // Checks a decoded result against the service's rules; empty when it is fine, else the reason.
 std::string CheckResult(const TSubmittedResult& r, const TServiceSettings& settings);

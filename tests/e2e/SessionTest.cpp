@@ -545,6 +545,6 @@ TEST(PlaySession, ResultSentWhileTheServerIsDownStillEndsTheRaceAndIsSavedAtTheC
 
 #else
 
-TEST(PlaySession, NeedsTheReferenceScoreServer) { GTEST_SKIP() << "the reference score server is not built"; }
+TEST(PlaySession, NeedsTheScoreService) { GTEST_SKIP() << "the score service is not built"; }
 
 #endif

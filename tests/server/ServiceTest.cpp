@@ -198,12 +198,17 @@ TEST_P(EngineTest, ForwardedAddressesCountOnlyFromATrustedProxy) {
     EXPECT_EQ(send("127.0.0.5", "127.0.0.77, 127.0.0.78, 127.0.0.20", 1), 200);
     EXPECT_EQ(send("127.0.0.5", "127.0.0.21", 2), 200);
     EXPECT_EQ(send("127.0.0.5", "127.0.0.21", 3), 429);
+    // IPv6 clients share one bucket per /64.
+    EXPECT_EQ(send("127.0.0.5", "2001:db8:1:2::1", 6), 200);
+    EXPECT_EQ(send("127.0.0.5", "2001:db8:1:2:ffff::9", 7), 429);
+    EXPECT_EQ(send("127.0.0.5", "2001:db8:1:3::1", 8), 200);
     // From anyone else the header is ignored: the peer's own bucket.
     EXPECT_EQ(send("127.0.0.6", "127.0.0.30", 4), 200);
     EXPECT_EQ(send("127.0.0.6", "127.0.0.31", 5), 429);
     std::vector<std::string> addresses;
     for (const TStoredRow& r : s.Store->Latest(10)) addresses.push_back(r.Address);
-    EXPECT_EQ(addresses, (std::vector<std::string>{"127.0.0.6", "127.0.0.21", "127.0.0.20"}));
+    EXPECT_EQ(addresses, (std::vector<std::string>{"127.0.0.6", "2001:db8:1:3::1", "2001:db8:1:2::1", "127.0.0.21",
+                                                   "127.0.0.20"}));
 }
 
 TEST_P(EngineTest, WorldPagePagesAndPeriods) {
