@@ -110,7 +110,8 @@ TRunResult Drive(int port, const std::function<std::string()>& next) {
         }
     }
     double took = bench::Now() - start;
-    for (TClient& c : clients) close(c.Fd);
+    for (TClient& c : clients)
+        close(c.Fd);
     close(ep);
     std::sort(latencies.begin(), latencies.end());
     if (!latencies.empty()) {
@@ -124,12 +125,13 @@ TRunResult Drive(int port, const std::function<std::string()>& next) {
 // Idle connections that stay open (each has sent nothing) from 127.0.0.2 .. 127.0.0.201.
 std::vector<int> HoldIdle(int port, int count) {
     std::vector<int> fds;
-    for (int i = 0; i < count; ++i) fds.push_back(Connect(port, i));
+    for (int i = 0; i < count; ++i)
+        fds.push_back(Connect(port, i));
     return fds;
 }
 
-void Report(const std::string& engine, const std::string& what, const TRunResult& r, const std::string& rateGoal,
-            const std::string& p99Goal) {
+void Report(const std::string& engine, const std::string& what, const TRunResult& r,
+            const std::string& rateGoal, const std::string& p99Goal) {
     bench::Row("scores " + engine + " " + what + "/s", r.PerSecond, "1/s", rateGoal);
     bench::Row("scores " + engine + " " + what + " p50", r.P50Ms, "ms", "");
     bench::Row("scores " + engine + " " + what + " p99", r.P99Ms, "ms", p99Goal);
@@ -137,9 +139,11 @@ void Report(const std::string& engine, const std::string& what, const TRunResult
 }
 
 void RunEngine(const std::string& engine, const std::string& db, const std::filesystem::path& dir) {
-    ScoreServerProcess server(dir, {"--submits-per-minute", "0", "--max-connections-per-address", "0", "--timeout", "60"}, db);
+    ScoreServerProcess server(
+        dir, {"--submits-per-minute", "0", "--max-connections-per-address", "0", "--timeout", "60"}, db);
     if (server.Port == 0) {
-        std::fprintf(stderr, "bench_scores_service: %s server did not start\n%s", engine.c_str(), server.Log().c_str());
+        std::fprintf(stderr, "bench_scores_service: %s server did not start\n%s", engine.c_str(),
+                     server.Log().c_str());
         return;
     }
     long counter = 0;
@@ -147,7 +151,8 @@ void RunEngine(const std::string& engine, const std::string& db, const std::file
         long n = counter++;
         // Distinct names and scores: no two codes alike.
         std::string name = "B" + std::to_string(n % 1000000000);
-        return "/cgi/version.pl?hs&prg=SprayDash&inf=" + BitsToBase32(ToBitString(BuildResultRecord(name, int32_t(n % 100000), "_______", 'S')));
+        return "/cgi/version.pl?hs&prg=SprayDash&inf=" +
+               BitsToBase32(ToBitString(BuildResultRecord(name, int32_t(n % 100000), "_______", 'S')));
     });
     Report(engine, "submit", submit, ">= 2000", "<= 20");
     const std::string world = "/cgi/version.pl?prg=SprayDash&show&type=0";
@@ -157,11 +162,12 @@ void RunEngine(const std::string& engine, const std::string& db, const std::file
     TRunResult loaded = Drive(server.Port, [&] { return world; });
     bench::Row("scores " + engine + " page p99, 500 idle conns", loaded.P99Ms, "ms", "<= 50");
     bench::Row("scores " + engine + " page views/s, 500 idle conns", loaded.PerSecond, "1/s", "");
-    for (int fd : idle) close(fd);
+    for (int fd : idle)
+        close(fd);
     server.Terminate();
 }
 
-}  // namespace
+} // namespace
 
 int main() {
     namespace fs = std::filesystem;
@@ -174,7 +180,8 @@ int main() {
     if (TPostgresCluster* pg = TPostgresCluster::Shared())
         RunEngine("postgres", pg->NewDatabase(), dir / "postgres");
     else
-        std::fprintf(stderr, "bench_scores_service: PostgreSQL skipped: %s\n", TPostgresCluster::Why().c_str());
+        std::fprintf(stderr, "bench_scores_service: PostgreSQL skipped: %s\n",
+                     TPostgresCluster::Why().c_str());
     fs::remove_all(dir);
     return 0;
 }

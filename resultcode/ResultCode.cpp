@@ -12,7 +12,8 @@ std::string BuildResultRecord(const std::string& name, int32_t score, const std:
     record += "|p=";
     record += "|add=" + addInfo;
     record += "|z=";
-    while (record.size() % 5 != 0) record += '0';
+    while (record.size() % 5 != 0)
+        record += '0';
     return record;
 }
 
@@ -27,7 +28,8 @@ std::string ToBitString(const std::string& text) {
     }
     std::string out;
     out.reserve(text.size() * 8);
-    for (char c : text) out += table[static_cast<unsigned char>(c)];
+    for (char c : text)
+        out += table[static_cast<unsigned char>(c)];
     return out;
 }
 
@@ -38,7 +40,8 @@ std::string BitsToBase32(const std::string& bits) {
     out.reserve(padded.size() / 5);
     for (size_t i = 0; i < padded.size(); i += 5) {
         unsigned v = 0;
-        for (size_t b = 0; b < 5; ++b) v = (v << 1) | (padded[i + b] != '0' ? 1u : 0u);
+        for (size_t b = 0; b < 5; ++b)
+            v = (v << 1) | (padded[i + b] != '0' ? 1u : 0u);
         out += kResultSymbols[v];
     }
     return out;
@@ -78,7 +81,7 @@ bool MatchMiddle(const std::string& r, size_t pos, int32_t& score, char& key, si
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool DecodeResultCode(const std::string& code, std::string& record) {
     std::string bits;
@@ -87,7 +90,8 @@ bool DecodeResultCode(const std::string& code, std::string& record) {
         const char* at = c ? std::strchr(kResultSymbols, c) : nullptr;
         if (!at) return false;
         int v = int(at - kResultSymbols);
-        for (int b = 4; b >= 0; --b) bits += (v >> b) & 1 ? '1' : '0';
+        for (int b = 4; b >= 0; --b)
+            bits += (v >> b) & 1 ? '1' : '0';
     }
     // The encoder put fewer than five zero bits in front to fill the first symbol.
     size_t pad = bits.size() % 8;
@@ -95,7 +99,8 @@ bool DecodeResultCode(const std::string& code, std::string& record) {
     record.clear();
     for (size_t i = pad; i + 8 <= bits.size(); i += 8) {
         unsigned v = 0;
-        for (size_t b = 0; b < 8; ++b) v = (v << 1) | (bits[i + b] == '1' ? 1u : 0u);
+        for (size_t b = 0; b < 8; ++b)
+            v = (v << 1) | (bits[i + b] == '1' ? 1u : 0u);
         record += char(v);
     }
     return true;

@@ -21,7 +21,8 @@ std::string FindAssets() {
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (!ec) {
         for (const std::filesystem::path& dir :
-             {exe.parent_path() / "server-assets", exe.parent_path().parent_path() / "share" / "spraydash-scores"})
+             {exe.parent_path() / "server-assets",
+              exe.parent_path().parent_path() / "share" / "spraydash-scores"})
             if (std::filesystem::is_directory(dir, ec)) return dir.string();
     }
     return DefaultAssetDir();
@@ -38,7 +39,7 @@ bool WritePortFile(const std::string& path, uint16_t port) {
     return std::rename(temp.c_str(), path.c_str()) == 0;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     TServerOptions o;
@@ -81,7 +82,9 @@ int main(int argc, char** argv) {
 
     std::string assetDir = o.AssetDir.empty() ? FindAssets() : o.AssetDir;
     TAssets assets = LoadAssets(assetDir);
-    if (assets.empty()) std::fprintf(stderr, "spraydash-scores: no page files in %s; pages show without pictures\n", assetDir.c_str());
+    if (assets.empty())
+        std::fprintf(stderr, "spraydash-scores: no page files in %s; pages show without pictures\n",
+                     assetDir.c_str());
     TScoreService service(*store, o.Service, std::move(assets));
     THttpServer http(service, o.Http);
     if (!http.Start(error)) {
@@ -92,8 +95,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "spraydash-scores: cannot write %s\n", o.PortFile.c_str());
         return 1;
     }
-    std::fprintf(stderr, "spraydash-scores: serving on port %u (listen %s, key %c, database %s)\n", http.Port(),
-                 o.Http.Listen.c_str(), o.Service.Key, IsPostgresUrl(o.Db) ? "PostgreSQL" : o.Db.c_str());
+    std::fprintf(stderr, "spraydash-scores: serving on port %u (listen %s, key %c, database %s)\n",
+                 http.Port(), o.Http.Listen.c_str(), o.Service.Key,
+                 IsPostgresUrl(o.Db) ? "PostgreSQL" : o.Db.c_str());
 
     int signal = 0;
     sigwait(&stopSignals, &signal);

@@ -6,11 +6,12 @@
 
 namespace {
 bool RowId(const std::string& text, int64_t& id) {
-    if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
     id = std::stoll(text);
     return true;
 }
-}  // namespace
+} // namespace
 
 int RunAdminCommand(TScoreStore& store, const std::vector<std::string>& words, FILE* out, FILE* err) {
     const std::string verb = words.empty() ? "" : words[0];
@@ -41,7 +42,10 @@ int RunAdminCommand(TScoreStore& store, const std::vector<std::string>& words, F
             std::fprintf(err, "spraydash-scores admin: no row %lld\n", static_cast<long long>(id));
             return 1;
         }
-        std::fprintf(out, "%s %lld\n", verb == "delete" ? "deleted" : verb == "hide" ? "hidden" : "shown",
+        std::fprintf(out, "%s %lld\n",
+                     verb == "delete" ? "deleted"
+                     : verb == "hide" ? "hidden"
+                                      : "shown",
                      static_cast<long long>(id));
         return 0;
     }

@@ -18,7 +18,7 @@ std::string TypeOf(const std::string& ext) {
     if (ext == ".svg") return "image/svg+xml";
     return {};
 }
-}  // namespace
+} // namespace
 
 TAssets LoadAssets(const std::string& dir) {
     TAssets assets;
@@ -28,10 +28,13 @@ TAssets LoadAssets(const std::string& dir) {
         std::string type = TypeOf(entry.path().extension().string());
         if (type.empty()) continue;
         std::ifstream in(entry.path(), std::ios::binary);
-        auto body = std::make_shared<std::string>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        auto body = std::make_shared<std::string>(std::istreambuf_iterator<char>(in),
+                                                  std::istreambuf_iterator<char>());
         assets[entry.path().filename().string()] = {body, type, EntityTag(*body)};
     }
     return assets;
 }
 
-std::string DefaultAssetDir() { return SPRAYDASH_SCORES_ASSETS; }
+std::string DefaultAssetDir() {
+    return SPRAYDASH_SCORES_ASSETS;
+}

@@ -18,7 +18,7 @@ bool Number(const std::string& text, long long min, long long max, long long& ou
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::string UsageText() {
     return "usage: spraydash-scores [OPTION]...\n"
@@ -82,14 +82,20 @@ bool ParseCommandLine(int argc, char** argv, TServerOptions& o, std::string& err
         long long n = 0;
         auto number = [&](long long min, long long max) {
             if (Number(v, min, max, n)) return true;
-            error = arg + " wants a number from " + std::to_string(min) + " to " + std::to_string(max) + ", not '" + v + "'";
+            error = arg + " wants a number from " + std::to_string(min) + " to " + std::to_string(max) +
+                    ", not '" + v + "'";
             return false;
         };
-        if (arg == "--listen") o.Http.Listen = v;
-        else if (arg == "--port-file") o.PortFile = v;
-        else if (arg == "--db") o.Db = v;
-        else if (arg == "--assets") o.AssetDir = v;
-        else if (arg == "--trusted-proxy") o.Http.TrustedProxies.push_back(v);
+        if (arg == "--listen")
+            o.Http.Listen = v;
+        else if (arg == "--port-file")
+            o.PortFile = v;
+        else if (arg == "--db")
+            o.Db = v;
+        else if (arg == "--assets")
+            o.AssetDir = v;
+        else if (arg == "--trusted-proxy")
+            o.Http.TrustedProxies.push_back(v);
         else if (arg == "--key") {
             if (v.size() != 1 || v[0] < 'A' || v[0] > 'Z') {
                 error = "--key wants one upper-case letter, not '" + v + "'";

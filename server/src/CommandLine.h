@@ -10,7 +10,7 @@
 struct TServerOptions {
     std::string Db = "scores.db";
     std::string PortFile;
-    std::string AssetDir;          // empty: beside the program, else the installed folder
+    std::string AssetDir; // empty: beside the program, else the installed folder
     THttpSettings Http;
     TServiceSettings Service;
     TStoreSettings Store;

@@ -5,7 +5,9 @@
 TGroupCommit::TGroupCommit(TCommitFn commit, int maxBatch)
     : Commit(std::move(commit)), MaxBatch(size_t(maxBatch > 0 ? maxBatch : 1)), Writer([this] { Run(); }) {}
 
-TGroupCommit::~TGroupCommit() { Stop(); }
+TGroupCommit::~TGroupCommit() {
+    Stop();
+}
 
 void TGroupCommit::Add(TNewResult result, std::function<void(const TAddResult&)> done) {
     {

@@ -9,17 +9,18 @@
 #include <thread>
 
 class TGroupCommit {
-public:
+  public:
     // commit writes one batch in one transaction and fills outcomes (Stored or Duplicate per item);
     // it raises EStoreUnavailable (or any exception) when the batch could not be committed.
-    using TCommitFn = std::function<void(const std::vector<TNewResult>& batch, std::vector<TAddOutcome>& outcomes)>;
+    using TCommitFn =
+        std::function<void(const std::vector<TNewResult>& batch, std::vector<TAddOutcome>& outcomes)>;
     TGroupCommit(TCommitFn commit, int maxBatch);
     ~TGroupCommit();
     void Add(TNewResult result, std::function<void(const TAddResult&)> done);
     // Commits what is queued, then stops the thread. Later Adds are answered Unavailable.
     void Stop();
 
-private:
+  private:
     struct TItem {
         TNewResult Result;
         std::function<void(const TAddResult&)> Done;

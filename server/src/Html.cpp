@@ -16,7 +16,7 @@ void AppendUtf8(std::string& out, unsigned c) {
         out += char(0x80 | (c & 0x3F));
     }
 }
-}  // namespace
+} // namespace
 
 std::string HtmlText(const std::string& latin1) {
     std::string out;
@@ -24,14 +24,26 @@ std::string HtmlText(const std::string& latin1) {
     for (char ch : latin1) {
         unsigned c = static_cast<unsigned char>(ch);
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            default:
-                if (c < 32 || c == 127 || (c >= 0x80 && c < 0xA0)) AppendUtf8(out, 0xFFFD);
-                else AppendUtf8(out, c);
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            if (c < 32 || c == 127 || (c >= 0x80 && c < 0xA0))
+                AppendUtf8(out, 0xFFFD);
+            else
+                AppendUtf8(out, c);
         }
     }
     return out;
@@ -41,8 +53,10 @@ std::string Latin1ToUtf8(const std::string& latin1) {
     std::string out;
     for (char ch : latin1) {
         unsigned c = static_cast<unsigned char>(ch);
-        if (c < 32 || c == 127 || (c >= 0x80 && c < 0xA0)) out += '?';
-        else AppendUtf8(out, c);
+        if (c < 32 || c == 127 || (c >= 0x80 && c < 0xA0))
+            out += '?';
+        else
+            AppendUtf8(out, c);
     }
     return out;
 }

@@ -65,7 +65,7 @@ std::string Header(MHD_Connection* c, const char* name) {
     return v ? v : "";
 }
 
-}  // namespace
+} // namespace
 
 struct THttpServer::TContext {
     std::chrono::steady_clock::time_point Started = std::chrono::steady_clock::now();
@@ -85,12 +85,12 @@ MHD_Result Queue(MHD_Connection* c, THttpServer::TContext& ctx, TServiceAnswer a
     if (&answer != &ctx.Answer) ctx.Answer = std::move(answer);
     const TServiceAnswer& a = ctx.Answer;
     const std::string* body = a.Body.get();
-    MHD_Response* resp = MHD_create_response_from_buffer(body ? body->size() : 0,
-                                                         body ? const_cast<char*>(body->data()) : nullptr,
-                                                         MHD_RESPMEM_PERSISTENT);
+    MHD_Response* resp = MHD_create_response_from_buffer(
+        body ? body->size() : 0, body ? const_cast<char*>(body->data()) : nullptr, MHD_RESPMEM_PERSISTENT);
     if (!resp) return MHD_NO;
     MHD_add_response_header(resp, MHD_HTTP_HEADER_CONTENT_TYPE, a.ContentType.c_str());
-    for (const auto& [name, value] : a.Headers) MHD_add_response_header(resp, name.c_str(), value.c_str());
+    for (const auto& [name, value] : a.Headers)
+        MHD_add_response_header(resp, name.c_str(), value.c_str());
     MHD_add_response_header(resp, "X-Content-Type-Options", "nosniff");
     ctx.Status = a.Status;
     ctx.Bytes = ctx.Method == "HEAD" ? 0 : (body ? body->size() : 0);
@@ -134,7 +134,7 @@ MHD_Result OnRequest(void* cls, MHD_Connection* c, const char* url, const char* 
     }
     if (ctx->State == THttpServer::TContext::TState::Ready) return Queue(c, *ctx, ctx->Answer);
     if (*uploadSize != 0) {
-        *uploadSize = 0;  // a GET with a body: the body is skipped
+        *uploadSize = 0; // a GET with a body: the body is skipped
         return MHD_YES;
     }
 
@@ -175,7 +175,8 @@ void OnCompleted(void* cls, MHD_Connection*, void** conCls, MHD_RequestTerminati
     if (!ctx) return;
     *conCls = nullptr;
     if (server->Settings.AccessLog) {
-        double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - ctx->Started).count();
+        double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - ctx->Started)
+                        .count();
         char when[32];
         std::time_t t = std::time(nullptr);
         std::tm tm{};
@@ -185,8 +186,8 @@ void OnCompleted(void* cls, MHD_Connection*, void** conCls, MHD_RequestTerminati
         std::snprintf(took, sizeof took, "%.2fms", ms);
         // time, client, "method target", status (0: none sent), body bytes, duration
         std::string line = std::string(when) + " " + ctx->Client + " \"" + LogSafe(ctx->Method) + " " +
-                           LogSafe(ctx->Target) + "\" " + std::to_string(ctx->Queued ? ctx->Status : 0) + " " +
-                           std::to_string(ctx->Bytes) + " " + took +
+                           LogSafe(ctx->Target) + "\" " + std::to_string(ctx->Queued ? ctx->Status : 0) +
+                           " " + std::to_string(ctx->Bytes) + " " + took +
                            (toe == MHD_REQUEST_TERMINATED_COMPLETED_OK ? "" : " aborted") + "\n";
         std::fwrite(line.data(), 1, line.size(), server->Settings.AccessLog);
     }
@@ -194,7 +195,7 @@ void OnCompleted(void* cls, MHD_Connection*, void** conCls, MHD_RequestTerminati
     server->InFlight.fetch_sub(1);
 }
 
-}  // namespace
+} // namespace
 
 bool SplitListenAddress(const std::string& text, std::string& host, uint16_t& port) {
     size_t colon = text.rfind(':');
@@ -209,19 +210,24 @@ bool SplitListenAddress(const std::string& text, std::string& host, uint16_t& po
     return IsAddress(host);
 }
 
-THttpServer::THttpServer(TScoreService& service, THttpSettings settings) : Service(service), Settings(std::move(settings)) {}
+THttpServer::THttpServer(TScoreService& service, THttpSettings settings)
+    : Service(service), Settings(std::move(settings)) {}
 
-THttpServer::~THttpServer() { Stop(0); }
+THttpServer::~THttpServer() {
+    Stop(0);
+}
 
 bool THttpServer::Start(std::string& error) {
     std::string host;
     uint16_t port = 0;
     if (!SplitListenAddress(Settings.Listen, host, port)) {
-        error = "cannot listen on '" + Settings.Listen + "': expected ADDRESS:PORT, e.g. 127.0.0.1:8077 or [::]:8077";
+        error = "cannot listen on '" + Settings.Listen +
+                "': expected ADDRESS:PORT, e.g. 127.0.0.1:8077 or [::]:8077";
         return false;
     }
     sockaddr_storage addr{};
-    unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ITC | MHD_USE_ERROR_LOG;
+    unsigned flags =
+        MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ITC | MHD_USE_ERROR_LOG;
     if (host.find(':') != std::string::npos) {
         auto* a6 = reinterpret_cast<sockaddr_in6*>(&addr);
         a6->sin6_family = AF_INET6;
@@ -234,14 +240,15 @@ bool THttpServer::Start(std::string& error) {
         a4->sin_port = htons(port);
         inet_pton(AF_INET, host.c_str(), &a4->sin_addr);
     }
-    unsigned threads = Settings.Threads ? Settings.Threads : std::max(1u, std::thread::hardware_concurrency());
-    Daemon = MHD_start_daemon(
-        flags, port, nullptr, nullptr, &OnRequest, this, MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&addr),
-        MHD_OPTION_NOTIFY_COMPLETED, &OnCompleted, this, MHD_OPTION_THREAD_POOL_SIZE, threads,
-        MHD_OPTION_CONNECTION_LIMIT, Settings.MaxConnections, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
-        Settings.MaxConnectionsPerAddress, MHD_OPTION_CONNECTION_TIMEOUT, Settings.TimeoutSeconds,
-        MHD_OPTION_CONNECTION_MEMORY_LIMIT, Settings.MaxHeadBytes, MHD_OPTION_LISTEN_BACKLOG_SIZE, 1024u,
-        MHD_OPTION_END);
+    unsigned threads =
+        Settings.Threads ? Settings.Threads : std::max(1u, std::thread::hardware_concurrency());
+    Daemon = MHD_start_daemon(flags, port, nullptr, nullptr, &OnRequest, this, MHD_OPTION_SOCK_ADDR,
+                              reinterpret_cast<sockaddr*>(&addr), MHD_OPTION_NOTIFY_COMPLETED, &OnCompleted,
+                              this, MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_LIMIT,
+                              Settings.MaxConnections, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+                              Settings.MaxConnectionsPerAddress, MHD_OPTION_CONNECTION_TIMEOUT,
+                              Settings.TimeoutSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT,
+                              Settings.MaxHeadBytes, MHD_OPTION_LISTEN_BACKLOG_SIZE, 1024u, MHD_OPTION_END);
     if (!Daemon) {
         error = "cannot listen on " + Settings.Listen + ": " + std::strerror(errno);
         return false;

@@ -12,8 +12,8 @@
 struct MHD_Daemon;
 
 struct THttpSettings {
-    std::string Listen = "127.0.0.1:8077";   // ADDR:PORT, [IPv6]:PORT; port 0 picks a free one
-    unsigned Threads = 0;                    // 0: one per processor
+    std::string Listen = "127.0.0.1:8077"; // ADDR:PORT, [IPv6]:PORT; port 0 picks a free one
+    unsigned Threads = 0;                  // 0: one per processor
     unsigned MaxConnections = 2048;
     unsigned MaxConnectionsPerAddress = 32;  // 0: no cap
     unsigned TimeoutSeconds = 10;            // an idle or slow connection is closed after this
@@ -23,7 +23,7 @@ struct THttpSettings {
 };
 
 class THttpServer {
-public:
+  public:
     THttpServer(TScoreService& service, THttpSettings settings);
     ~THttpServer();
     THttpServer(const THttpServer&) = delete;
@@ -41,7 +41,7 @@ public:
     THttpSettings Settings;
     std::atomic<int> InFlight{0};
 
-private:
+  private:
     MHD_Daemon* Daemon = nullptr;
     uint16_t BoundPort = 0;
 };

@@ -22,8 +22,8 @@ int64_t PeriodStart(TPeriod p, int64_t now);
 struct TWorldView {
     int32_t Type = 0;
     TPeriod Period = TPeriod::AllTime;
-    int Page = 1;          // 1-based
-    int64_t Total = 0;     // visible results in the period
+    int Page = 1;      // 1-based
+    int64_t Total = 0; // visible results in the period
     std::vector<TStoredRow> Rows;
 };
 

@@ -25,12 +25,16 @@ struct TResult {
     TResult& operator=(const TResult&) = delete;
     ExecStatusType Status() const { return PQresultStatus(R); }
     int Rows() const { return PQntuples(R); }
-    std::string Text(int row, int col) const { return std::string(PQgetvalue(R, row, col), size_t(PQgetlength(R, row, col))); }
+    std::string Text(int row, int col) const {
+        return std::string(PQgetvalue(R, row, col), size_t(PQgetlength(R, row, col)));
+    }
     int64_t Int(int row, int col) const { return std::strtoll(PQgetvalue(R, row, col), nullptr, 10); }
     std::string Bytes(int row, int col) const {
         size_t n = 0;
-        unsigned char* raw = PQunescapeBytea(reinterpret_cast<const unsigned char*>(PQgetvalue(R, row, col)), &n);
-        std::string out(reinterpret_cast<const char*>(raw ? raw : reinterpret_cast<const unsigned char*>("")), raw ? n : 0);
+        unsigned char* raw =
+            PQunescapeBytea(reinterpret_cast<const unsigned char*>(PQgetvalue(R, row, col)), &n);
+        std::string out(reinterpret_cast<const char*>(raw ? raw : reinterpret_cast<const unsigned char*>("")),
+                        raw ? n : 0);
         PQfreemem(raw);
         return out;
     }
@@ -53,19 +57,21 @@ struct TParams {
     }
     std::vector<const char*> Pointers() const {
         std::vector<const char*> p;
-        for (const std::string& v : Values) p.push_back(v.data());
+        for (const std::string& v : Values)
+            p.push_back(v.data());
         return p;
     }
     std::vector<int> Lengths() const {
         std::vector<int> l;
-        for (const std::string& v : Values) l.push_back(int(v.size()));
+        for (const std::string& v : Values)
+            l.push_back(int(v.size()));
         return l;
     }
 };
 
 // One connection that reopens itself after the server went away.
 class TPgConnection {
-public:
+  public:
     explicit TPgConnection(std::string url) : Url(std::move(url)) {}
     ~TPgConnection() {
         if (C) PQfinish(C);
@@ -87,7 +93,8 @@ public:
             throw EStoreUnavailable("database unreachable: " + FirstLine(why));
         }
         // Notices ("already exists, skipping") are no news for the operator's terminal or log.
-        PQsetNoticeProcessor(C, [](void*, const char*) {}, nullptr);
+        PQsetNoticeProcessor(
+            C, [](void*, const char*) {}, nullptr);
         // A 200 means committed and flushed, whatever the server's default says.
         Run("SET synchronous_commit = on", {}, PGRES_COMMAND_OK);
         return C;
@@ -131,10 +138,11 @@ TStoredRow ReadRow(const TResult& r, int i) {
 }
 
 class TPostgresStore : public TScoreStore {
-public:
+  public:
     TPostgresStore(const std::string& url, const TStoreSettings& settings) : Url(url), WriterConn(url) {
         PrepareSchema();
-        for (int i = 0; i < std::max(1, settings.PoolSize); ++i) Pool.push_back(std::make_unique<TPgConnection>(url));
+        for (int i = 0; i < std::max(1, settings.PoolSize); ++i)
+            Pool.push_back(std::make_unique<TPgConnection>(url));
         if (pipe(StopPipe) != 0) throw std::runtime_error("cannot create a pipe");
         Listener = std::thread([this] { Listen(); });
         if (settings.StartWriter)
@@ -176,7 +184,8 @@ public:
                                 .c_str(),
                             TParams().Int(type).Int(since).Int(limit).Int(offset), PGRES_TUPLES_OK);
         std::vector<TStoredRow> rows;
-        for (int i = 0; i < r->Rows(); ++i) rows.push_back(ReadRow(*r, i));
+        for (int i = 0; i < r->Rows(); ++i)
+            rows.push_back(ReadRow(*r, i));
         return rows;
     }
 
@@ -189,17 +198,22 @@ public:
 
     std::vector<TStoredRow> Latest(int limit) override {
         auto lease = Borrow();
-        auto r = lease->Run((std::string("SELECT ") + kRowColumns + " FROM results ORDER BY id DESC LIMIT $1").c_str(),
-                            TParams().Int(limit), PGRES_TUPLES_OK);
+        auto r = lease->Run(
+            (std::string("SELECT ") + kRowColumns + " FROM results ORDER BY id DESC LIMIT $1").c_str(),
+            TParams().Int(limit), PGRES_TUPLES_OK);
         std::vector<TStoredRow> rows;
-        for (int i = 0; i < r->Rows(); ++i) rows.push_back(ReadRow(*r, i));
+        for (int i = 0; i < r->Rows(); ++i)
+            rows.push_back(ReadRow(*r, i));
         return rows;
     }
 
     bool SetHidden(int64_t id, bool hidden) override {
-        return Change("UPDATE results SET hidden = $2 WHERE id = $1", TParams().Int(id).Text(hidden ? "t" : "f"));
+        return Change("UPDATE results SET hidden = $2 WHERE id = $1",
+                      TParams().Int(id).Text(hidden ? "t" : "f"));
     }
-    bool Delete(int64_t id) override { return Change("DELETE FROM results WHERE id = $1", TParams().Int(id)); }
+    bool Delete(int64_t id) override {
+        return Change("DELETE FROM results WHERE id = $1", TParams().Int(id));
+    }
 
     uint64_t ChangeMark() override {
         // While the listening connection is down, nothing tells us of others' rows: no page is
@@ -222,7 +236,7 @@ public:
         if (Group) Group->Stop();
     }
 
-private:
+  private:
     struct TLease {
         TPostgresStore* Store;
         TPgConnection* Conn;
@@ -264,7 +278,8 @@ private:
         // Several processes may start together: one of them creates the schema, under a lock.
         WriterConn.Run("SELECT pg_advisory_lock(7726350)", {}, PGRES_TUPLES_OK);
         try {
-            WriterConn.Run("CREATE TABLE IF NOT EXISTS schema_version(version integer NOT NULL)", {}, PGRES_COMMAND_OK);
+            WriterConn.Run("CREATE TABLE IF NOT EXISTS schema_version(version integer NOT NULL)", {},
+                           PGRES_COMMAND_OK);
             auto v = WriterConn.Run("SELECT version FROM schema_version", {}, PGRES_TUPLES_OK);
             std::optional<int64_t> version;
             if (v->Rows()) version = v->Int(0, 0);
@@ -279,7 +294,8 @@ private:
                                " addinfo bytea NOT NULL, code text NOT NULL, address text NOT NULL,"
                                " received bigint NOT NULL, hidden boolean NOT NULL DEFAULT false)",
                                {}, PGRES_COMMAND_OK);
-                WriterConn.Run("CREATE INDEX results_rank ON results(type, hidden, score DESC, id)", {}, PGRES_COMMAND_OK);
+                WriterConn.Run("CREATE INDEX results_rank ON results(type, hidden, score DESC, id)", {},
+                               PGRES_COMMAND_OK);
                 WriterConn.Run("CREATE INDEX results_code ON results(code, received)", {}, PGRES_COMMAND_OK);
                 WriterConn.Run("INSERT INTO schema_version(version) VALUES(1)", {}, PGRES_COMMAND_OK);
                 WriterConn.Run("COMMIT", {}, PGRES_COMMAND_OK);
@@ -305,7 +321,8 @@ private:
         };
         // Codes are made of letters and digits only, so the array literal needs no quoting.
         std::string codes = "{";
-        for (size_t i = 0; i < batch.size(); ++i) codes += (i ? "," : "") + batch[i].Code;
+        for (size_t i = 0; i < batch.size(); ++i)
+            codes += (i ? "," : "") + batch[i].Code;
         codes += "}";
         std::string error;
         try {
@@ -318,7 +335,8 @@ private:
             for (const TNewResult& r : batch)
                 send("INSERT INTO results(type, name, score, addinfo, code, address, received)"
                      " SELECT $1::integer, $2::bytea, $3::integer, $4::bytea, $5::text, $6::text, $7::bigint"
-                     " WHERE NOT EXISTS (SELECT 1 FROM results WHERE code = $5::text AND received > $7::bigint - 600)",
+                     " WHERE NOT EXISTS (SELECT 1 FROM results WHERE code = $5::text AND received > "
+                     "$7::bigint - 600)",
                      TParams()
                          .Int(r.Result.Type)
                          .Bytes(r.Result.Name)
@@ -329,7 +347,8 @@ private:
                          .Int(r.Received));
             send((std::string("NOTIFY ") + kChangeChannel).c_str(), {});
             send("COMMIT", {});
-            if (PQpipelineSync(c) != 1) throw EStoreUnavailable("database: " + TPgConnection::FirstLine(PQerrorMessage(c)));
+            if (PQpipelineSync(c) != 1)
+                throw EStoreUnavailable("database: " + TPgConnection::FirstLine(PQerrorMessage(c)));
             // One result (and a null) per statement, then the sync.
             size_t statement = 0;
             for (;;) {
@@ -344,8 +363,9 @@ private:
                 if (st == PGRES_FATAL_ERROR || st == PGRES_PIPELINE_ABORTED || st == PGRES_NONFATAL_ERROR) {
                     if (error.empty()) error = TPgConnection::FirstLine(PQresultErrorMessage(raw));
                 } else if (statement >= 2 && statement < 2 + batch.size()) {
-                    outcomes[statement - 2] = std::strcmp(PQcmdTuples(raw), "1") == 0 ? TAddOutcome::Stored
-                                                                                        : TAddOutcome::Duplicate;
+                    outcomes[statement - 2] = std::strcmp(PQcmdTuples(raw), "1") == 0
+                                                  ? TAddOutcome::Stored
+                                                  : TAddOutcome::Duplicate;
                 }
                 ++statement;
             }
@@ -371,7 +391,7 @@ private:
                     conn.Drop();
                     conn.Run((std::string("LISTEN ") + kChangeChannel).c_str(), {}, PGRES_COMMAND_OK);
                     ListenerUp = true;
-                    Generation.fetch_add(1);  // whatever changed while we were deaf
+                    Generation.fetch_add(1); // whatever changed while we were deaf
                 } catch (const std::exception&) {
                 }
             }
@@ -404,7 +424,7 @@ private:
     std::unique_ptr<TGroupCommit> Group;
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<TScoreStore> OpenPostgresStore(const std::string& url, const TStoreSettings& settings) {
     try {

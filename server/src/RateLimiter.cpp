@@ -6,7 +6,7 @@
 namespace {
 // A shard with more addresses than this forgets the ones whose buckets have filled up again.
 constexpr size_t kShardAddresses = 4096;
-}
+} // namespace
 
 bool TRateLimiter::Take(const std::string& address, double now, int& retryAfterSeconds) {
     if (PerMinute <= 0) return true;
@@ -15,8 +15,10 @@ bool TRateLimiter::Take(const std::string& address, double now, int& retryAfterS
     std::lock_guard<std::mutex> lock(shard.Mutex);
     if (shard.Buckets.size() > kShardAddresses) {
         for (auto it = shard.Buckets.begin(); it != shard.Buckets.end();) {
-            if (it->second.Tokens + (now - it->second.Updated) * perSecond >= PerMinute) it = shard.Buckets.erase(it);
-            else ++it;
+            if (it->second.Tokens + (now - it->second.Updated) * perSecond >= PerMinute)
+                it = shard.Buckets.erase(it);
+            else
+                ++it;
         }
     }
     auto [it, isNew] = shard.Buckets.try_emplace(address, TBucket{PerMinute, now});

@@ -6,14 +6,14 @@
 #include <unordered_map>
 
 class TRateLimiter {
-public:
+  public:
     // perMinute 0 switches the limit off; a full bucket holds perMinute tokens (the burst).
     explicit TRateLimiter(double perMinute) : PerMinute(perMinute) {}
     // Takes one token for address at time now (seconds). False when the bucket is empty;
     // retryAfterSeconds then says when the next token is there (at least 1).
     bool Take(const std::string& address, double now, int& retryAfterSeconds);
 
-private:
+  private:
     struct TBucket {
         double Tokens = 0;
         double Updated = 0;

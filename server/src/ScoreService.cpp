@@ -16,7 +16,9 @@ const std::optional<std::string>* FindKey(const TServiceRequest& r, const std::s
         if (item.first == key) return &item.second;
     return nullptr;
 }
-bool HasKey(const TServiceRequest& r, const std::string& key) { return FindKey(r, key) != nullptr; }
+bool HasKey(const TServiceRequest& r, const std::string& key) {
+    return FindKey(r, key) != nullptr;
+}
 std::string ValueOf(const TServiceRequest& r, const std::string& key) {
     const std::optional<std::string>* v = FindKey(r, key);
     return v && *v ? **v : std::string();
@@ -41,7 +43,7 @@ TServiceAnswer Unavailable(const std::string& why) {
     return a;
 }
 
-}  // namespace
+} // namespace
 
 TServiceAnswer TextAnswer(int status, const std::string& line) {
     TServiceAnswer a;
@@ -57,7 +59,8 @@ std::string CheckResult(const TSubmittedResult& r, const TServiceSettings& s) {
     if (r.Name.size() > 10) return "name longer than 10 characters";
     for (char c : r.Name)
         if (static_cast<unsigned char>(c) < 32) return "control character in the name";
-    if (r.AddInfo.size() > s.MaxInfoBytes) return "info text longer than " + std::to_string(s.MaxInfoBytes) + " characters";
+    if (r.AddInfo.size() > s.MaxInfoBytes)
+        return "info text longer than " + std::to_string(s.MaxInfoBytes) + " characters";
     for (char c : r.AddInfo)
         if (static_cast<unsigned char>(c) < 32) return "control character in the info text";
     if (r.Score < s.MinScore || r.Score > s.MaxScore)
@@ -88,8 +91,10 @@ void TScoreService::Handle(const TServiceRequest& r, std::function<void(TService
             a.ContentType = it->second.ContentType;
             a.Headers.push_back({"ETag", it->second.ETag});
             a.Headers.push_back({"Cache-Control", "public, max-age=86400"});
-            if (r.IfNoneMatch == it->second.ETag) a.Status = 304;
-            else a.Body = it->second.Body;
+            if (r.IfNoneMatch == it->second.ETag)
+                a.Status = 304;
+            else
+                a.Body = it->second.Body;
             reply(std::move(a));
             return;
         }
@@ -131,7 +136,8 @@ std::string RateLimitKey(const std::string& client) {
     return std::string(text) + "/64";
 }
 
-void TScoreService::Submit(const TServiceRequest& r, const std::string& code, std::function<void(TServiceAnswer)> reply) {
+void TScoreService::Submit(const TServiceRequest& r, const std::string& code,
+                           std::function<void(TServiceAnswer)> reply) {
     int retryAfter = 0;
     if (!Limiter.Take(RateLimitKey(r.Client), r.Now, retryAfter)) {
         TServiceAnswer a = TextAnswer(429, "too many results from your address; try again in " +
@@ -167,9 +173,15 @@ void TScoreService::Submit(const TServiceRequest& r, const std::string& code, st
     TNewResult row{result, code, r.Client, int64_t(std::floor(r.Now))};
     Store.AddAsync(std::move(row), [reply = std::move(reply)](const TAddResult& done) {
         switch (done.Outcome) {
-            case TAddOutcome::Stored: reply(TextAnswer(200, "result stored")); break;
-            case TAddOutcome::Duplicate: reply(TextAnswer(200, "result already stored")); break;
-            case TAddOutcome::Unavailable: reply(Unavailable(done.Error)); break;
+        case TAddOutcome::Stored:
+            reply(TextAnswer(200, "result stored"));
+            break;
+        case TAddOutcome::Duplicate:
+            reply(TextAnswer(200, "result already stored"));
+            break;
+        case TAddOutcome::Unavailable:
+            reply(Unavailable(done.Error));
+            break;
         }
     });
 }
@@ -178,7 +190,8 @@ TServiceAnswer TScoreService::World(const TServiceRequest& r) {
     int type = 0, page = 1;
     TPeriod period = TPeriod::AllTime;
     // Only type 0 is ever stored, so other types have no table (and no cached pages to fill memory).
-    if (HasKey(r, "type") && !SmallNumber(ValueOf(r, "type"), 0, type)) return TextAnswer(404, "unknown result type");
+    if (HasKey(r, "type") && !SmallNumber(ValueOf(r, "type"), 0, type))
+        return TextAnswer(404, "unknown result type");
     if (HasKey(r, "page") && (!SmallNumber(ValueOf(r, "page"), kMaxPages, page) || page < 1))
         return TextAnswer(400, "bad page (1.." + std::to_string(kMaxPages) + ")");
     if (HasKey(r, "period") && !PeriodFromKey(ValueOf(r, "period"), period))
@@ -208,7 +221,8 @@ TServiceAnswer TScoreService::Page(const TServiceRequest& r, const std::string& 
     {
         std::lock_guard<std::mutex> lock(CacheMutex);
         auto it = Cache.find(key);
-        if (it != Cache.end() && it->second.Mark == mark && (maxAge == 0 || now - it->second.Built < maxAge)) {
+        if (it != Cache.end() && it->second.Mark == mark &&
+            (maxAge == 0 || now - it->second.Built < maxAge)) {
             entry = it->second;
             hit = true;
         }
@@ -230,8 +244,11 @@ TServiceAnswer TScoreService::Page(const TServiceRequest& r, const std::string& 
     a.Headers.push_back({"ETag", entry.ETag});
     a.Headers.push_back({"Last-Modified", entry.LastModified});
     a.Headers.push_back({"Cache-Control", "no-cache"});
-    bool fresh = !r.IfNoneMatch.empty() ? r.IfNoneMatch == entry.ETag : r.IfModifiedSince == entry.LastModified;
-    if (fresh) a.Status = 304;
-    else a.Body = entry.Body;
+    bool fresh =
+        !r.IfNoneMatch.empty() ? r.IfNoneMatch == entry.ETag : r.IfModifiedSince == entry.LastModified;
+    if (fresh)
+        a.Status = 304;
+    else
+        a.Body = entry.Body;
     return a;
 }

@@ -16,22 +16,22 @@
 #include <vector>
 
 struct TServiceSettings {
-    char Key = 'S';                  // the key letter results must carry
-    double SubmitsPerMinute = 10;    // per client address; 0 = no limit
-    int32_t MinScore = -1000000;     // results outside [MinScore, MaxScore] are refused
+    char Key = 'S';               // the key letter results must carry
+    double SubmitsPerMinute = 10; // per client address; 0 = no limit
+    int32_t MinScore = -1000000;  // results outside [MinScore, MaxScore] are refused
     int32_t MaxScore = 100000000;
-    size_t MaxInfoBytes = 40;        // the free text's length cap
+    size_t MaxInfoBytes = 40; // the free text's length cap
 };
 
 // One request as the HTTP layer hands it over.
 struct TServiceRequest {
-    std::string Method = "GET";      // GET or HEAD
-    std::string Path;                // without the query
+    std::string Method = "GET"; // GET or HEAD
+    std::string Path;           // without the query
     // Query items in order; a key without "=" has no value.
     std::vector<std::pair<std::string, std::optional<std::string>>> Query;
-    std::string Client;              // the address rate limits count against
+    std::string Client; // the address rate limits count against
     std::string IfNoneMatch, IfModifiedSince;
-    double Now = 0;                  // seconds since 1970
+    double Now = 0; // seconds since 1970
 };
 
 struct TServiceAnswer {
@@ -42,20 +42,21 @@ struct TServiceAnswer {
 };
 
 class TScoreService {
-public:
+  public:
     TScoreService(TScoreStore& store, TServiceSettings settings, TAssets assets);
     // Answers request through reply: at once, or (submissions) from the writer's thread after
     // the commit.
     void Handle(const TServiceRequest& request, std::function<void(TServiceAnswer)> reply);
 
-private:
+  private:
     struct TCached {
         uint64_t Mark = 0;
         int64_t Built = 0;
         std::shared_ptr<const std::string> Body;
         std::string ETag, LastModified;
     };
-    void Submit(const TServiceRequest& request, const std::string& code, std::function<void(TServiceAnswer)> reply);
+    void Submit(const TServiceRequest& request, const std::string& code,
+                std::function<void(TServiceAnswer)> reply);
     TServiceAnswer Page(const TServiceRequest& request, const std::string& cacheKey, int64_t maxAge,
                         const std::function<std::string()>& render);
     TServiceAnswer World(const TServiceRequest& request);

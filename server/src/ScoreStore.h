@@ -49,7 +49,7 @@ struct TAddResult {
 };
 
 class TScoreStore {
-public:
+  public:
     virtual ~TScoreStore() = default;
     // Queues result for the next group commit; done runs (on the writer's thread) once the row is
     // durable, found to be a duplicate, or could not be written.
@@ -76,9 +76,9 @@ public:
 
 // Settings shared by both engines.
 struct TStoreSettings {
-    int PoolSize = 4;          // reading connections
-    int MaxBatch = 256;        // submissions committed together at most
-    bool StartWriter = true;   // the admin tool writes without the group-commit thread
+    int PoolSize = 4;        // reading connections
+    int MaxBatch = 256;      // submissions committed together at most
+    bool StartWriter = true; // the admin tool writes without the group-commit thread
 };
 
 // Opens "postgresql://..." / "postgres://..." with PostgreSQL, anything else as an SQLite file.

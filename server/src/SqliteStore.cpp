@@ -12,7 +12,7 @@ namespace {
 
 // One connection with its error reporting.
 class TConnection {
-public:
+  public:
     explicit TConnection(const std::string& path, bool readOnly) {
         int flags = readOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         if (sqlite3_open_v2(path.c_str(), &Db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
@@ -40,9 +40,10 @@ public:
 
 // A prepared statement, finalized on scope exit.
 class TStatement {
-public:
+  public:
     TStatement(sqlite3* db, const char* sql) : Db(db) {
-        if (sqlite3_prepare_v2(db, sql, -1, &St, nullptr) != SQLITE_OK) throw EStoreUnavailable(sqlite3_errmsg(db));
+        if (sqlite3_prepare_v2(db, sql, -1, &St, nullptr) != SQLITE_OK)
+            throw EStoreUnavailable(sqlite3_errmsg(db));
     }
     ~TStatement() { sqlite3_finalize(St); }
     TStatement(const TStatement&) = delete;
@@ -77,7 +78,7 @@ public:
         return std::string(static_cast<const char*>(p ? p : ""), size_t(sqlite3_column_bytes(St, col)));
     }
 
-private:
+  private:
     sqlite3* Db;
     sqlite3_stmt* St = nullptr;
 };
@@ -111,11 +112,12 @@ void PrepareSchema(TConnection& c) {
             throw std::runtime_error("the database has schema version " + std::to_string(*version) +
                                      ", newer than this program's " + std::to_string(kSchemaVersion));
         if (!version) {
-            c.Exec("CREATE TABLE results("
-                   " id INTEGER PRIMARY KEY AUTOINCREMENT,"
-                   " type INTEGER NOT NULL, name BLOB NOT NULL, score INTEGER NOT NULL, addinfo BLOB NOT NULL,"
-                   " code TEXT NOT NULL, address TEXT NOT NULL, received INTEGER NOT NULL,"
-                   " hidden INTEGER NOT NULL DEFAULT 0)");
+            c.Exec(
+                "CREATE TABLE results("
+                " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                " type INTEGER NOT NULL, name BLOB NOT NULL, score INTEGER NOT NULL, addinfo BLOB NOT NULL,"
+                " code TEXT NOT NULL, address TEXT NOT NULL, received INTEGER NOT NULL,"
+                " hidden INTEGER NOT NULL DEFAULT 0)");
             c.Exec("CREATE INDEX results_rank ON results(type, hidden, score DESC, id)");
             c.Exec("CREATE INDEX results_code ON results(code, received)");
             c.Exec("INSERT INTO schema_version(version) VALUES(1)");
@@ -128,7 +130,7 @@ void PrepareSchema(TConnection& c) {
 }
 
 class TSqliteStore : public TScoreStore {
-public:
+  public:
     TSqliteStore(const std::string& path, const TStoreSettings& settings) : Path(path), Writer(path, false) {
         // WAL lets the pages be read while a commit is syncing; FULL syncs the log on every
         // commit, so a 200 means the row survives a crash or a power cut.
@@ -136,7 +138,8 @@ public:
         Writer.Exec("PRAGMA synchronous=FULL");
         PrepareSchema(Writer);
         Watch = std::make_unique<TConnection>(path, true);
-        for (int i = 0; i < std::max(1, settings.PoolSize); ++i) Readers.push_back(std::make_unique<TConnection>(path, true));
+        for (int i = 0; i < std::max(1, settings.PoolSize); ++i)
+            Readers.push_back(std::make_unique<TConnection>(path, true));
         if (settings.StartWriter)
             Group = std::make_unique<TGroupCommit>(
                 [this](const std::vector<TNewResult>& batch, std::vector<TAddOutcome>& outcomes) {
@@ -168,23 +171,28 @@ public:
                                       .c_str());
         st.Bind(1, type).Bind(2, since).Bind(3, limit).Bind(4, offset);
         std::vector<TStoredRow> rows;
-        while (st.Step()) rows.push_back(ReadRow(st));
+        while (st.Step())
+            rows.push_back(ReadRow(st));
         return rows;
     }
 
     int64_t Count(int32_t type, int64_t since) override {
         auto reader = Borrow();
-        TStatement st(reader->Db, "SELECT count(*) FROM results WHERE type = ? AND hidden = 0 AND received >= ?");
+        TStatement st(reader->Db,
+                      "SELECT count(*) FROM results WHERE type = ? AND hidden = 0 AND received >= ?");
         st.Bind(1, type).Bind(2, since);
         return st.Step() ? st.Int(0) : 0;
     }
 
     std::vector<TStoredRow> Latest(int limit) override {
         auto reader = Borrow();
-        TStatement st(reader->Db, (std::string("SELECT ") + kRowColumns + " FROM results ORDER BY id DESC LIMIT ?").c_str());
+        TStatement st(
+            reader->Db,
+            (std::string("SELECT ") + kRowColumns + " FROM results ORDER BY id DESC LIMIT ?").c_str());
         st.Bind(1, limit);
         std::vector<TStoredRow> rows;
-        while (st.Step()) rows.push_back(ReadRow(st));
+        while (st.Step())
+            rows.push_back(ReadRow(st));
         return rows;
     }
 
@@ -226,7 +234,7 @@ public:
         if (Group) Group->Stop();
     }
 
-private:
+  private:
     // A reading connection for the caller's scope.
     struct TLease {
         TSqliteStore* Store;
@@ -267,7 +275,10 @@ private:
                 }
                 insert.Reset();
                 insert.Bind(1, r.Result.Type).BindBytes(2, r.Result.Name).Bind(3, r.Result.Score);
-                insert.BindBytes(4, r.Result.AddInfo).BindText(5, r.Code).BindText(6, r.Address).Bind(7, r.Received);
+                insert.BindBytes(4, r.Result.AddInfo)
+                    .BindText(5, r.Code)
+                    .BindText(6, r.Address)
+                    .Bind(7, r.Received);
                 insert.Step();
                 outcomes[i] = TAddOutcome::Stored;
             }
@@ -289,7 +300,7 @@ private:
     std::unique_ptr<TGroupCommit> Group;
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<TScoreStore> OpenSqliteStore(const std::string& path, const TStoreSettings& settings) {
     try {

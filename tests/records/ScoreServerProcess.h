@@ -17,7 +17,7 @@ extern char** environ;
 // The program with its own database in dir (or db), its output in dir/server.log, stopped with
 // SIGTERM when the object goes away.
 class ScoreServerProcess {
-public:
+  public:
     explicit ScoreServerProcess(const std::filesystem::path& dir, std::vector<std::string> extra = {},
                                 std::string db = "")
         : Dir(dir), Db(db.empty() ? (dir / "scores.db").string() : db), Extra(std::move(extra)) {
@@ -32,11 +32,13 @@ public:
         Port = 0;
         std::string portFile = (Dir / ("port-" + std::to_string(++Starts))).string();
         std::filesystem::remove(portFile);
-        std::vector<std::string> args = {SPRAYDASH_SCORESERVER, "--listen", "127.0.0.1:0", "--db", Db,
-                                         "--key", "S", "--port-file", portFile};
+        std::vector<std::string> args = {
+            SPRAYDASH_SCORESERVER, "--listen", "127.0.0.1:0", "--db", Db, "--key", "S",
+            "--port-file",         portFile};
         args.insert(args.end(), Extra.begin(), Extra.end());
         std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
+        for (std::string& a : args)
+            argv.push_back(a.data());
         argv.push_back(nullptr);
         // The output goes to a file, never to the test's own pipes, which a leftover process would
         // otherwise hold open.
@@ -74,7 +76,7 @@ public:
     int Port = 0;
     int ExitStatus = -1;
 
-private:
+  private:
     std::string LogPath() const { return (Dir / "server.log").string(); }
     int StopWith(int sig) {
         if (Pid <= 0) return ExitStatus;

@@ -27,7 +27,7 @@ TEST_F(ScoreServerTest, SubmittedResultsAppearOnTheWorldPage) {
     Options.AddInfo = "_______";
     SubmitResult("TOP", 9000);
     SubmitResult("", -20);
-    ScoreKeyLetter = 'Q';  // a build with the wrong key is refused
+    ScoreKeyLetter = 'Q'; // a build with the wrong key is refused
     SubmitResult("WRONGKEY", 99999);
     ScoreKeyLetter = 'S';
 
@@ -37,7 +37,8 @@ TEST_F(ScoreServerTest, SubmittedResultsAppearOnTheWorldPage) {
     ScoreKeyLetter = savedKey;
 
     size_t top = page.find("<td class=\"name\">TOP</td><td class=\"score\">9000</td>");
-    size_t ab = page.find("<td class=\"name\">A&lt;B&gt;</td><td class=\"score\">1500</td><td class=\"info\">Go|Team</td>");
+    size_t ab = page.find(
+        "<td class=\"name\">A&lt;B&gt;</td><td class=\"score\">1500</td><td class=\"info\">Go|Team</td>");
     size_t empty = page.find("<td class=\"name\"></td><td class=\"score\">-20</td>");
     ASSERT_NE(top, std::string::npos) << page;
     ASSERT_NE(ab, std::string::npos) << page;
@@ -47,5 +48,5 @@ TEST_F(ScoreServerTest, SubmittedResultsAppearOnTheWorldPage) {
     EXPECT_EQ(page.find("WRONGKEY"), std::string::npos);
 }
 
-}  // namespace
+} // namespace
 #endif

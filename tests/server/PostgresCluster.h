@@ -20,7 +20,7 @@
 #include <string>
 
 class TPostgresCluster {
-public:
+  public:
     // The cluster of this test program, started on first use; nullptr (with Why()) when the
     // PostgreSQL server programs are not installed or do not start.
     static TPostgresCluster* Shared() {
@@ -69,9 +69,10 @@ public:
     }
     bool Start() {
         if (Running) return true;
-        Running = Run(Bin + "/pg_ctl -D " + Data() + " -l " + Dir + "/log -w -t 30 -o \"-k " + Dir + " -p " +
-                      std::to_string(Port) + " -c listen_addresses=127.0.0.1 -c fsync=" + (Durable ? "on" : "off") +
-                      " -c max_connections=200\" start");
+        Running =
+            Run(Bin + "/pg_ctl -D " + Data() + " -l " + Dir + "/log -w -t 30 -o \"-k " + Dir + " -p " +
+                std::to_string(Port) + " -c listen_addresses=127.0.0.1 -c fsync=" + (Durable ? "on" : "off") +
+                " -c max_connections=200\" start");
         return Running;
     }
     int Port = 0;
@@ -79,7 +80,7 @@ public:
     // benchmark sets this before Shared() so every commit really reaches the disk.
     static inline bool Durable = false;
 
-private:
+  private:
     TPostgresCluster() {
         Bin = FindBin();
         if (Bin.empty()) {
@@ -100,7 +101,8 @@ private:
             AsUser = "runuser -u postgres -- ";
         }
         Port = FreePort();
-        if (!Run(Bin + "/initdb -D " + Data() + " -A trust -U postgres -E UTF8 --no-sync > " + Dir + "/initdb.log 2>&1")) {
+        if (!Run(Bin + "/initdb -D " + Data() + " -A trust -U postgres -E UTF8 --no-sync > " + Dir +
+                 "/initdb.log 2>&1")) {
             Reason = "initdb failed (see " + Dir + "/initdb.log)";
             return;
         }
@@ -112,9 +114,12 @@ private:
         return why;
     }
     std::string Data() const { return Dir + "/data"; }
-    std::string AdminUrl() const { return "postgresql://postgres@127.0.0.1:" + std::to_string(Port) + "/postgres"; }
+    std::string AdminUrl() const {
+        return "postgresql://postgres@127.0.0.1:" + std::to_string(Port) + "/postgres";
+    }
     bool Run(const std::string& command) {
-        std::string line = "cd / && " + AsUser + command + (command.find('>') == std::string::npos ? " > /dev/null 2>&1" : "");
+        std::string line = "cd / && " + AsUser + command +
+                           (command.find('>') == std::string::npos ? " > /dev/null 2>&1" : "");
         return std::system(line.c_str()) == 0;
     }
     static std::string FindBin() {
@@ -123,7 +128,8 @@ private:
             char buf[512] = "";
             if (fgets(buf, sizeof buf, p)) bin = buf;
             pclose(p);
-            while (!bin.empty() && (bin.back() == '\n' || bin.back() == '\r')) bin.pop_back();
+            while (!bin.empty() && (bin.back() == '\n' || bin.back() == '\r'))
+                bin.pop_back();
         }
         if (!bin.empty() && std::filesystem::exists(bin + "/initdb")) return bin;
         std::error_code ec;
@@ -149,14 +155,16 @@ private:
             std::string name = e.path().filename().string();
             if (name.rfind("spraydash-pg-", 0) != 0) continue;
             // Other test programs run at the same time: only folders far older than any test run.
-            auto age = std::filesystem::file_time_type::clock::now() - std::filesystem::last_write_time(e.path(), ec);
+            auto age = std::filesystem::file_time_type::clock::now() -
+                       std::filesystem::last_write_time(e.path(), ec);
             if (ec || age < std::chrono::minutes(30)) continue;
             std::ifstream pidFile(e.path() / "data" / "postmaster.pid");
             long pid = 0;
             if (pidFile >> pid && pid > 0 && kill(pid_t(pid), 0) == 0) {
                 std::string as = geteuid() == 0 ? "runuser -u postgres -- " : "";
                 std::system(("cd / && " + as + Bin + "/pg_ctl -D " + (e.path() / "data").string() +
-                             " -m immediate stop > /dev/null 2>&1").c_str());
+                             " -m immediate stop > /dev/null 2>&1")
+                                .c_str());
             }
             std::filesystem::remove_all(e.path(), ec);
         }

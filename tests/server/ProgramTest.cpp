@@ -1,7 +1,7 @@
 // The spraydash-scores program itself: abuse at the connection level, faults (kill -9 in a burst,
 // the database going away), the operator's admin commands, SIGTERM and --help.
-#include "ServiceFixture.h"
 #include "CommandLine.h"
+#include "ServiceFixture.h"
 #include "records/ScoreServerProcess.h"
 
 #include <atomic>
@@ -21,7 +21,8 @@ std::string RunProgram(const std::string& args, int& status) {
     FILE* p = popen((std::string(SPRAYDASH_SCORESERVER) + " " + args + " 2>&1").c_str(), "r");
     char buf[4096];
     size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
     int raw = pclose(p);
     status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return out;
@@ -39,7 +40,8 @@ TEST_P(EngineTest, KillNineInABurstLosesNoAnsweredSubmission) {
         clients.emplace_back([&] {
             while (!stop.load()) {
                 int i = next.fetch_add(1);
-                if (Fetch(server.Port, SubmitPath(CodeFor("K" + std::to_string(i), i))).Status != 200) continue;
+                if (Fetch(server.Port, SubmitPath(CodeFor("K" + std::to_string(i), i))).Status != 200)
+                    continue;
                 std::lock_guard<std::mutex> lock(m);
                 answered.insert(i);
             }
@@ -55,15 +57,19 @@ TEST_P(EngineTest, KillNineInABurstLosesNoAnsweredSubmission) {
     }
     server.Kill();
     stop = true;
-    for (std::thread& t : clients) t.join();
+    for (std::thread& t : clients)
+        t.join();
     ASSERT_GE(answered.size(), 150u);
 
     auto store = OpenScoreStore(Db, {});
     std::set<int> kept;
-    for (const TStoredRow& r : store->Latest(1000000)) kept.insert(r.Score);
-    for (int i : answered) EXPECT_TRUE(kept.count(i)) << "answered 200 but lost: " << i;
+    for (const TStoredRow& r : store->Latest(1000000))
+        kept.insert(r.Score);
+    for (int i : answered)
+        EXPECT_TRUE(kept.count(i)) << "answered 200 but lost: " << i;
     store->Close();
-    std::printf("[ burst ] %zu answered 200 before the kill, %zu rows after restart\n", answered.size(), kept.size());
+    std::printf("[ burst ] %zu answered 200 before the kill, %zu rows after restart\n", answered.size(),
+                kept.size());
 }
 
 TEST_P(EngineTest, AdminListsHidesShowsAndDeletesRows) {
@@ -76,7 +82,8 @@ TEST_P(EngineTest, AdminListsHidesShowsAndDeletesRows) {
     EXPECT_EQ(status, 0) << list;
     std::smatch m;
     // id, received, score, name (UTF-8), info, address, state
-    ASSERT_TRUE(std::regex_search(list, m, std::regex("\n(\\d+)\t[0-9T:Z-]+\t99999\tCHEAT\xC3\xA9\tforged\t127\\.0\\.0\\.1\tshown\n")))
+    ASSERT_TRUE(std::regex_search(
+        list, m, std::regex("\n(\\d+)\t[0-9T:Z-]+\t99999\tCHEAT\xC3\xA9\tforged\t127\\.0\\.0\\.1\tshown\n")))
         << list;
     const std::string id = m[1];
     auto page = [&] { return Fetch(s.Port(), kWorldPath).Body; };
@@ -86,7 +93,8 @@ TEST_P(EngineTest, AdminListsHidesShowsAndDeletesRows) {
         // PostgreSQL's change notice travels through the server; SQLite's is seen at once.
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
         bool now = false;
-        do now = page().find("99999") != std::string::npos;
+        do
+            now = page().find("99999") != std::string::npos;
         while (now != shown && std::chrono::steady_clock::now() < deadline);
         return now;
     };
@@ -110,8 +118,10 @@ TEST_P(EngineTest, SigtermStopsCleanlyAfterLoggingEachRequest) {
     EXPECT_EQ(Fetch(server.Port, SubmitPath(CodeFor("LOG", 5))).Status, 200);
     EXPECT_EQ(server.Terminate(), 0);
     const std::string log = server.Log();
-    EXPECT_TRUE(std::regex_search(log, std::regex("Z 127\\.0\\.0\\.1 \"GET /healthz\" 200 3 [0-9.]+ms\n"))) << log;
-    EXPECT_TRUE(std::regex_search(log, std::regex("\"GET /cgi/version\\.pl\\?hs&prg=SprayDash&inf=[A-Z1-9]+\" 200 ")))
+    EXPECT_TRUE(std::regex_search(log, std::regex("Z 127\\.0\\.0\\.1 \"GET /healthz\" 200 3 [0-9.]+ms\n")))
+        << log;
+    EXPECT_TRUE(
+        std::regex_search(log, std::regex("\"GET /cgi/version\\.pl\\?hs&prg=SprayDash&inf=[A-Z1-9]+\" 200 ")))
         << log;
 }
 
@@ -121,7 +131,8 @@ TEST(ScoreProgramTest, PostgresqlDownAnswers503AndRecoversWithoutARestart) {
         if (std::getenv("CI")) FAIL() << TPostgresCluster::Why();
         GTEST_SKIP() << TPostgresCluster::Why();
     }
-    auto dir = std::filesystem::temp_directory_path() / ("spraydash-scores-outage-" + std::to_string(getpid()));
+    auto dir =
+        std::filesystem::temp_directory_path() / ("spraydash-scores-outage-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string db = cluster->NewDatabase();
     // The cluster runs again at the end whatever happens here: the other tests share it.
@@ -188,7 +199,8 @@ TEST_P(ConnectionAbuseTest, SlowOversizedAndGreedyClientsDoNotHoldUpOthers) {
     // Four idle connections from one address fill its cap: a fifth is closed unanswered, while
     // another address is served.
     std::vector<std::unique_ptr<TTestConnection>> idle;
-    for (int i = 0; i < 4; ++i) idle.push_back(std::make_unique<TTestConnection>(s.Port(), "127.0.0.8"));
+    for (int i = 0; i < 4; ++i)
+        idle.push_back(std::make_unique<TTestConnection>(s.Port(), "127.0.0.8"));
     // Each is accepted once the server has answered a request on it.
     for (auto& c : idle) {
         c->Send("GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n");
@@ -215,15 +227,20 @@ TEST(ScoreProgramTest, HelpListsEveryOptionTheProgramTakes) {
     std::set<std::string> named;
     for (auto it = std::sregex_iterator(help.begin(), help.end(), option); it != std::sregex_iterator(); ++it)
         named.insert((*it)[1]);
-    for (const char* expected : {"--listen", "--db", "--key", "--port-file", "--trusted-proxy", "--submits-per-minute",
-                                 "--max-connections-per-address", "--timeout", "--max-head-bytes", "--help"})
+    for (const char* expected :
+         {"--listen", "--db", "--key", "--port-file", "--trusted-proxy", "--submits-per-minute",
+          "--max-connections-per-address", "--timeout", "--max-head-bytes", "--help"})
         EXPECT_TRUE(named.count(expected)) << expected;
     for (const std::string& o : named) {
         std::vector<std::string> words = {"spraydash-scores", o};
         if (o != "--help" && o != "--no-access-log")
-            words.push_back(o == "--key" ? "K" : o == "--listen" ? "127.0.0.1:1" : o == "--max-head-bytes" ? "2048" : "5");
+            words.push_back(o == "--key"              ? "K"
+                            : o == "--listen"         ? "127.0.0.1:1"
+                            : o == "--max-head-bytes" ? "2048"
+                                                      : "5");
         std::vector<char*> argv;
-        for (std::string& w : words) argv.push_back(w.data());
+        for (std::string& w : words)
+            argv.push_back(w.data());
         TServerOptions parsed;
         std::string error;
         EXPECT_TRUE(ParseCommandLine(int(argv.size()), argv.data(), parsed, error)) << o << ": " << error;
@@ -234,4 +251,4 @@ TEST(ScoreProgramTest, HelpListsEveryOptionTheProgramTakes) {
     EXPECT_EQ(status, 2);
 }
 
-}  // namespace
+} // namespace

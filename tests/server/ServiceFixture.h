@@ -15,10 +15,13 @@
 #include <string>
 
 // The code the game sends for a result with key S (or key).
-inline std::string CodeFor(const std::string& name, int32_t score, const std::string& info = "_______", char key = 'S') {
+inline std::string CodeFor(const std::string& name, int32_t score, const std::string& info = "_______",
+                           char key = 'S') {
     return BitsToBase32(ToBitString(BuildResultRecord(name, score, info, key)));
 }
-inline std::string SubmitPath(const std::string& code) { return "/cgi/version.pl?hs&prg=SprayDash&inf=" + code; }
+inline std::string SubmitPath(const std::string& code) {
+    return "/cgi/version.pl?hs&prg=SprayDash&inf=" + code;
+}
 inline const std::string kWorldPath = "/cgi/version.pl?prg=SprayDash&show&type=0";
 
 struct TRunningService {
@@ -26,7 +29,7 @@ struct TRunningService {
         Store = OpenScoreStore(db, {});
         Service = std::make_unique<TScoreService>(*Store, service, LoadAssets(SPRAYDASH_SCORES_ASSET_DIR));
         http.Listen = "127.0.0.1:0";
-        if (http.AccessLog == stdout) http.AccessLog = nullptr;  // a test may log to a file of its own
+        if (http.AccessLog == stdout) http.AccessLog = nullptr; // a test may log to a file of its own
         Http = std::make_unique<THttpServer>(*Service, http);
         std::string error;
         Started = Http->Start(error);
@@ -45,12 +48,13 @@ struct TRunningService {
 
 // Runs each test once on SQLite and once on PostgreSQL; gives it a folder and a fresh database.
 class EngineTest : public ::testing::TestWithParam<std::string> {
-protected:
+  protected:
     void SetUp() override {
         std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         for (char& c : name)
             if (c == '/') c = '_';
-        Dir = std::filesystem::temp_directory_path() / ("spraydash-scores-" + name + "-" + std::to_string(getpid()));
+        Dir = std::filesystem::temp_directory_path() /
+              ("spraydash-scores-" + name + "-" + std::to_string(getpid()));
         std::filesystem::remove_all(Dir);
         std::filesystem::create_directories(Dir);
         if (GetParam() == "postgres") {
@@ -70,4 +74,6 @@ protected:
     std::string Db;
 };
 
-inline std::string EngineName(const ::testing::TestParamInfo<std::string>& info) { return info.param; }
+inline std::string EngineName(const ::testing::TestParamInfo<std::string>& info) {
+    return info.param;
+}

@@ -24,8 +24,8 @@ TEST_P(EngineTest, GameAddressesAnswerWithTheirStatusAndAOneLineReason) {
     const Case cases[] = {
         {"GET", SubmitPath(good), 200, "result stored"},
         {"GET", SubmitPath(good), 200, "result already stored"},
-        {"GET", SubmitPath("GC2VD"), 400, "bad result record"},          // decodes to "abc"
-        {"GET", SubmitPath("GC2VI"), 400, "does not decode"},            // I is no symbol
+        {"GET", SubmitPath("GC2VD"), 400, "bad result record"}, // decodes to "abc"
+        {"GET", SubmitPath("GC2VI"), 400, "does not decode"},   // I is no symbol
         {"GET", SubmitPath(""), 400, "does not decode"},
         {"GET", SubmitPath(CodeFor("AB", 1500, "_______", 'Q')), 403, "wrong key"},
         {"GET", "/cgi/version.pl?hs&prg=Other&inf=" + good, 404, "unknown game"},
@@ -69,11 +69,13 @@ TEST_P(EngineTest, StoredResultsShowBestFirstWithNamesAsText) {
         ASSERT_EQ(Fetch(s.Port(), SubmitPath(CodeFor(name, score, info))).Status, 200) << name;
     }
     std::string page = Fetch(s.Port(), kWorldPath).Body;
-    size_t zoe = page.find("<td class=\"rank\">1</td><td class=\"name\">Zo\xC3\xAB</td><td class=\"score\">9000</td>");
+    size_t zoe =
+        page.find("<td class=\"rank\">1</td><td class=\"name\">Zo\xC3\xAB</td><td class=\"score\">9000</td>");
     size_t markup = page.find("<td class=\"rank\">2</td><td class=\"name\">&lt;b&gt;&amp;&quot;x&#39;</td>"
                               "<td class=\"score\">700</td><td class=\"info\">a&lt;i&gt;</td>");
     // Equal scores keep their arrival order.
-    size_t tie = page.find("<td class=\"rank\">3</td><td class=\"name\">TIE</td><td class=\"score\">700</td>");
+    size_t tie =
+        page.find("<td class=\"rank\">3</td><td class=\"name\">TIE</td><td class=\"score\">700</td>");
     size_t empty = page.find("<td class=\"rank\">4</td><td class=\"name\"></td><td class=\"score\">-20</td>");
     EXPECT_NE(zoe, std::string::npos) << page;
     EXPECT_NE(markup, std::string::npos) << page;
@@ -99,7 +101,7 @@ TEST_P(EngineTest, ResultsOutsideTheRulesAreRefusedWithTheReason) {
         std::string reason;
     };
     const Case cases[] = {
-        {"TENLETTERS", 50000, "twelve bytes", 200, "stored"},   // every limit exactly met
+        {"TENLETTERS", 50000, "twelve bytes", 200, "stored"}, // every limit exactly met
         {"X", -100, "_______", 200, "stored"},
         {"ELEVENCHARS", 10, "_______", 400, "name longer than 10"},
         {"A\x01", 10, "_______", 400, "control character in the name"},
@@ -116,7 +118,8 @@ TEST_P(EngineTest, ResultsOutsideTheRulesAreRefusedWithTheReason) {
     }
     // A record of another type (the game only sends type=0).
     std::string record = "type=1|name=F|score=5|key=S|p=|add=|z=";
-    while (record.size() % 5) record += '0';
+    while (record.size() % 5)
+        record += '0';
     TRawAnswer typed = Fetch(s.Port(), SubmitPath(BitsToBase32(ToBitString(record))));
     EXPECT_EQ(typed.Status, 400);
     EXPECT_NE(typed.Body.find("unknown result type 1"), std::string::npos) << typed.Body;
@@ -160,7 +163,8 @@ TEST_P(EngineTest, DuplicatesAreDecidedInTheDatabaseAcrossProcesses) {
                         ++stored;
                 }
             });
-    for (std::thread& t : senders) t.join();
+    for (std::thread& t : senders)
+        t.join();
     EXPECT_EQ(stored.load(), kCodes);
     EXPECT_EQ(a->Latest(1000).size(), size_t(kCodes));
     a->Close();
@@ -172,7 +176,8 @@ TEST_P(EngineTest, OneAddressIsRateLimitedAndOthersAreNot) {
     rules.SubmitsPerMinute = 3;
     TRunningService s(Db, rules);
     ASSERT_TRUE(s.Started);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(Fetch(s.Port(), SubmitPath(CodeFor("A", i)), "127.0.0.2").Status, 200);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Fetch(s.Port(), SubmitPath(CodeFor("A", i)), "127.0.0.2").Status, 200);
     TRawAnswer over = Fetch(s.Port(), SubmitPath(CodeFor("A", 99)), "127.0.0.2");
     EXPECT_EQ(over.Status, 429);
     // 3 a minute: one token every 20 s, and the bucket is empty.
@@ -192,7 +197,8 @@ TEST_P(EngineTest, ForwardedAddressesCountOnlyFromATrustedProxy) {
     ASSERT_TRUE(s.Started);
     auto send = [&](const std::string& from, const std::string& forwarded, int score) {
         return Fetch(s.Port(), SubmitPath(CodeFor("P", score)), from, "GET",
-                     "X-Forwarded-For: " + forwarded + "\r\n").Status;
+                     "X-Forwarded-For: " + forwarded + "\r\n")
+            .Status;
     };
     // From the proxy: the last forwarded address is the client, one bucket each.
     EXPECT_EQ(send("127.0.0.5", "127.0.0.77, 127.0.0.78, 127.0.0.20", 1), 200);
@@ -206,9 +212,10 @@ TEST_P(EngineTest, ForwardedAddressesCountOnlyFromATrustedProxy) {
     EXPECT_EQ(send("127.0.0.6", "127.0.0.30", 4), 200);
     EXPECT_EQ(send("127.0.0.6", "127.0.0.31", 5), 429);
     std::vector<std::string> addresses;
-    for (const TStoredRow& r : s.Store->Latest(10)) addresses.push_back(r.Address);
-    EXPECT_EQ(addresses, (std::vector<std::string>{"127.0.0.6", "2001:db8:1:3::1", "2001:db8:1:2::1", "127.0.0.21",
-                                                   "127.0.0.20"}));
+    for (const TStoredRow& r : s.Store->Latest(10))
+        addresses.push_back(r.Address);
+    EXPECT_EQ(addresses, (std::vector<std::string>{"127.0.0.6", "2001:db8:1:3::1", "2001:db8:1:2::1",
+                                                   "127.0.0.21", "127.0.0.20"}));
 }
 
 TEST_P(EngineTest, WorldPagePagesAndPeriods) {
@@ -219,12 +226,13 @@ TEST_P(EngineTest, WorldPagePagesAndPeriods) {
     auto add = [&](int count, int64_t age, int32_t base) {
         for (int i = 0; i < count; ++i) {
             TSubmittedResult r{0, "R" + std::to_string(n), base + i, 'S', "_______"};
-            ASSERT_EQ(s.Store->Add({r, "C" + std::to_string(n++), "127.0.0.1", now - age}).Outcome, TAddOutcome::Stored);
+            ASSERT_EQ(s.Store->Add({r, "C" + std::to_string(n++), "127.0.0.1", now - age}).Outcome,
+                      TAddOutcome::Stored);
         }
     };
-    add(120, 10 * 86400, 1000);  // scores 1000..1119, ten days old
-    add(2, 3 * 86400, 5000);     // 5000, 5001: this week
-    add(3, 3600, 100);           // 100..102: today
+    add(120, 10 * 86400, 1000); // scores 1000..1119, ten days old
+    add(2, 3 * 86400, 5000);    // 5000, 5001: this week
+    add(3, 3600, 100);          // 100..102: today
     struct Case {
         std::string query;
         int rows, firstRank;
@@ -233,9 +241,9 @@ TEST_P(EngineTest, WorldPagePagesAndPeriods) {
     const Case cases[] = {
         // All time: 125 rows, 100 a page. Rank 1 is 5001 (R121); page 2 holds ranks 101..125.
         {"", 100, 1, "R121", "Page 1 of 2"},
-        {"&page=2", 25, 101, "R21", "Page 2 of 2"},  // rank 101 = 1119 - 98 = 1021 = R21
-        {"&period=week", 5, 1, "R121", ""},          // 5001, 5000, 102, 101, 100
-        {"&period=day", 3, 1, "R124", ""},           // 102, 101, 100
+        {"&page=2", 25, 101, "R21", "Page 2 of 2"}, // rank 101 = 1119 - 98 = 1021 = R21
+        {"&period=week", 5, 1, "R121", ""},         // 5001, 5000, 102, 101, 100
+        {"&period=day", 3, 1, "R124", ""},          // 102, 101, 100
         {"&period=all&page=3", 0, 0, "", "Page 3 of 2"},
     };
     for (const Case& c : cases) {
@@ -248,8 +256,8 @@ TEST_P(EngineTest, WorldPagePagesAndPeriods) {
             ++rows;
         EXPECT_EQ(rows, size_t(c.rows));
         if (c.rows > 0) {
-            EXPECT_NE(a.Body.find("<td class=\"rank\">" + std::to_string(c.firstRank) + "</td><td class=\"name\">" +
-                                  c.firstName + "</td>"),
+            EXPECT_NE(a.Body.find("<td class=\"rank\">" + std::to_string(c.firstRank) +
+                                  "</td><td class=\"name\">" + c.firstName + "</td>"),
                       std::string::npos);
         }
         if (!c.pageText.empty() && c.rows > 0) {
@@ -258,7 +266,8 @@ TEST_P(EngineTest, WorldPagePagesAndPeriods) {
     }
     // The game's own address is all time, page 1, and its links lead on.
     std::string first = Fetch(s.Port(), kWorldPath).Body;
-    EXPECT_NE(first.find("href=\"/cgi/version.pl?prg=SprayDash&amp;show&amp;type=0&amp;page=2\""), std::string::npos);
+    EXPECT_NE(first.find("href=\"/cgi/version.pl?prg=SprayDash&amp;show&amp;type=0&amp;page=2\""),
+              std::string::npos);
     EXPECT_NE(first.find("aria-current=\"page\">All time"), std::string::npos);
 }
 
@@ -272,7 +281,9 @@ TEST_P(EngineTest, PagesAreCachedUntilTheNextStoredResult) {
     EXPECT_FALSE(first.Headers["last-modified"].empty());
     EXPECT_EQ(Fetch(s.Port(), kWorldPath, "127.0.0.1", "GET", "If-None-Match: " + etag + "\r\n").Status, 304);
     EXPECT_EQ(Fetch(s.Port(), kWorldPath, "127.0.0.1", "GET",
-                    "If-Modified-Since: " + first.Headers["last-modified"] + "\r\n").Status, 304);
+                    "If-Modified-Since: " + first.Headers["last-modified"] + "\r\n")
+                  .Status,
+              304);
     ASSERT_EQ(Fetch(s.Port(), SubmitPath(CodeFor("FRESH", 77))).Status, 200);
     TRawAnswer after = Fetch(s.Port(), kWorldPath, "127.0.0.1", "GET", "If-None-Match: " + etag + "\r\n");
     EXPECT_EQ(after.Status, 200);
@@ -283,7 +294,7 @@ TEST_P(EngineTest, PagesAreCachedUntilTheNextStoredResult) {
 TEST_P(EngineTest, AResultStoredByOneProcessShowsOnAnothersNextPage) {
     TRunningService a(Db), b(Db);
     ASSERT_TRUE(a.Started && b.Started);
-    EXPECT_EQ(Fetch(b.Port(), kWorldPath).Body.find("ELSEWHERE"), std::string::npos);  // b caches its page
+    EXPECT_EQ(Fetch(b.Port(), kWorldPath).Body.find("ELSEWHERE"), std::string::npos); // b caches its page
     ASSERT_EQ(Fetch(a.Port(), SubmitPath(CodeFor("ELSEWHERE", 5))).Status, 200);
     // SQLite sees the other connection's commit at once; PostgreSQL's notification travels
     // through the server, so b gets a moment for it to arrive.
@@ -309,14 +320,17 @@ TEST_P(EngineTest, ADatabaseOfANewerSchemaIsRefused) {
     } else {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(Db.c_str(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db, "UPDATE schema_version SET version = 2", nullptr, nullptr, nullptr), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, "UPDATE schema_version SET version = 2", nullptr, nullptr, nullptr),
+                  SQLITE_OK);
         sqlite3_close(db);
     }
     try {
         OpenScoreStore(Db, {});
         ADD_FAILURE() << "opened";
     } catch (const std::runtime_error& e) {
-        EXPECT_NE(std::string(e.what()).find("schema version 2, newer than this program's 1"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("schema version 2, newer than this program's 1"),
+                  std::string::npos)
+            << e.what();
     }
 }
 
@@ -325,16 +339,18 @@ INSTANTIATE_TEST_SUITE_P(Engines, EngineTest, ::testing::Values("sqlite", "postg
 TEST(RateLimiterTest, RefillsOneTokenPerSixthOfAMinuteAtTenAMinute) {
     TRateLimiter limiter(10);
     int retry = 0;
-    for (int i = 0; i < 10; ++i) EXPECT_TRUE(limiter.Take("a", 100.0, retry)) << i;
+    for (int i = 0; i < 10; ++i)
+        EXPECT_TRUE(limiter.Take("a", 100.0, retry)) << i;
     EXPECT_FALSE(limiter.Take("a", 100.0, retry));
-    EXPECT_EQ(retry, 6);  // 60 s / 10 tokens
+    EXPECT_EQ(retry, 6); // 60 s / 10 tokens
     EXPECT_FALSE(limiter.Take("a", 103.0, retry));
-    EXPECT_EQ(retry, 3);  // half a token refilled
+    EXPECT_EQ(retry, 3); // half a token refilled
     EXPECT_TRUE(limiter.Take("a", 106.0, retry));
     EXPECT_FALSE(limiter.Take("a", 106.0, retry));
-    EXPECT_TRUE(limiter.Take("b", 106.0, retry));  // another address has its own bucket
+    EXPECT_TRUE(limiter.Take("b", 106.0, retry)); // another address has its own bucket
     TRateLimiter off(0);
-    for (int i = 0; i < 1000; ++i) EXPECT_TRUE(off.Take("a", 0, retry));
+    for (int i = 0; i < 1000; ++i)
+        EXPECT_TRUE(off.Take("a", 0, retry));
 }
 
-}  // namespace
+} // namespace

@@ -12,14 +12,14 @@
 #include <string>
 
 struct TRawAnswer {
-    int Status = 0;                            // 0: the connection ended without an answer
+    int Status = 0;                             // 0: the connection ended without an answer
     std::map<std::string, std::string> Headers; // names in lower case
     std::string Body;
 };
 
 // A TCP connection to 127.0.0.1:port from source (a 127.0.0.x address).
 class TTestConnection {
-public:
+  public:
     TTestConnection(int port, const std::string& source = "127.0.0.1") {
         Fd = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in from{};
@@ -53,7 +53,9 @@ public:
         auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         char buf[8192];
         for (;;) {
-            int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
+            int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(
+                               deadline - std::chrono::steady_clock::now())
+                               .count());
             if (left <= 0) break;
             pollfd p{Fd, POLLIN, 0};
             if (poll(&p, 1, left) <= 0) break;
@@ -87,7 +89,8 @@ inline TRawAnswer ParseAnswer(const std::string& raw) {
         size_t colon = line.find(':');
         if (colon != std::string::npos) {
             std::string name = line.substr(0, colon);
-            for (char& c : name) c = char(std::tolower(static_cast<unsigned char>(c)));
+            for (char& c : name)
+                c = char(std::tolower(static_cast<unsigned char>(c)));
             std::string value = line.substr(colon + 1);
             value.erase(0, value.find_first_not_of(' '));
             a.Headers[name] = value;
@@ -103,6 +106,7 @@ inline TRawAnswer Fetch(int port, const std::string& target, const std::string& 
                         const std::string& method = "GET", const std::string& extraHeaders = "") {
     TTestConnection c(port, source);
     if (!c.Connected) return {};
-    c.Send(method + " " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" + extraHeaders + "\r\n");
+    c.Send(method + " " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" + extraHeaders +
+           "\r\n");
     return ParseAnswer(c.ReadAll());
 }
