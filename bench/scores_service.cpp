@@ -164,7 +164,12 @@ void RunEngine(const std::string& engine, const std::string& db, const std::file
     bench::Row("scores " + engine + " page views/s, 500 idle conns", loaded.PerSecond, "1/s", "");
     for (int fd : idle)
         close(fd);
-    server.Terminate();
+    int status = server.Terminate();
+    if (status != 0 || submit.Errors || pages.Errors || loaded.Errors) {
+        std::string log = server.Log();
+        std::fprintf(stderr, "bench_scores_service: %s server exit status %d, log (last part):\n%s\n", engine.c_str(),
+                     status, log.substr(log.size() > 4000 ? log.size() - 4000 : 0).c_str());
+    }
 }
 
 } // namespace

@@ -155,10 +155,15 @@ MHD_Result OnRequest(void* cls, MHD_Connection* c, const char* url, const char* 
 
     ctx->State = THttpServer::TContext::TState::Waiting;
     server->Service.Handle(request, [ctx, c](TServiceAnswer answer) {
-        std::lock_guard<std::mutex> lock(ctx->Mutex);
-        bool suspended = ctx->State == THttpServer::TContext::TState::Suspended;
-        ctx->Answer = std::move(answer);
-        ctx->State = THttpServer::TContext::TState::Ready;
+        bool suspended = false;
+        {
+            std::lock_guard<std::mutex> lock(ctx->Mutex);
+            suspended = ctx->State == THttpServer::TContext::TState::Suspended;
+            ctx->Answer = std::move(answer);
+            ctx->State = THttpServer::TContext::TState::Ready;
+        }
+        // Resumed only after the lock is let go and ctx no longer touched here: once resumed, the
+        // library may finish the request and free ctx on its own thread at once.
         if (suspended) MHD_resume_connection(c);
     });
     std::lock_guard<std::mutex> lock(ctx->Mutex);
