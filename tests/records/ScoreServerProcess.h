@@ -2,6 +2,7 @@
 #pragma once
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -32,9 +33,10 @@ class ScoreServerProcess {
         Port = 0;
         std::string portFile = (Dir / ("port-" + std::to_string(++Starts))).string();
         std::filesystem::remove(portFile);
-        std::vector<std::string> args = {
-            SPRAYDASH_SCORESERVER, "--listen", "127.0.0.1:0", "--db", Db, "--key", "S",
-            "--port-file",         portFile};
+        // SPRAYDASH_SCORES_PROGRAM runs another build of it (an installed or a sanitized one).
+        const char* program = std::getenv("SPRAYDASH_SCORES_PROGRAM");
+        std::vector<std::string> args = {program && *program ? program : SPRAYDASH_SCORESERVER,
+                                         "--listen", "127.0.0.1:0", "--db", Db, "--key", "S", "--port-file", portFile};
         args.insert(args.end(), Extra.begin(), Extra.end());
         std::vector<char*> argv;
         for (std::string& a : args)
