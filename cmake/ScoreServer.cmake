@@ -1,6 +1,6 @@
 # Where the game sends results and which key letter it signs them with. The defaults point at the
-# reference score server (tools/scoreserver) running on this machine:
-#   build/scoreserver --port 8077 --key S
+# score service (server/) running on this machine with its defaults:
+#   build/spraydash-scores --db scores.db --key S
 # A release build sets SPRAYDASH_SCORE_SERVER_HOST to the real server ("host" or "host:port").
 set(SPRAYDASH_SCORE_SERVER_HOST "127.0.0.1:8077" CACHE STRING "Score server host (and :port when not 80)")
 set(SPRAYDASH_SCORE_KEY "S" CACHE STRING "Key letter of the result record, agreed with the score server")

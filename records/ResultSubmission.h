@@ -1,12 +1,11 @@
 // Sending a result to the score server (record, bit string, 32-symbol code) and opening web pages.
 #pragma once
+#include "resultcode/ResultCode.h"
+
 #include <cstdint>
 #include <string>
 
 class THttpClient;
-
-// The 32 symbols of the result code, value 0 first: letters without I, O and Z, then 1 to 9.
-inline constexpr const char* kResultSymbols = "ABCDEFGHJKLMNPQRSTUVWXY123456789";
 
 // Score server host ("host" or "host:port"), set from the build settings; tests point it elsewhere.
 extern std::string ScoreServerHost;
@@ -15,14 +14,6 @@ extern char ScoreKeyLetter;
 // The HTTP client the game keeps for the whole run (cookies and an open connection live in it).
 extern THttpClient MHttpClient;
 
-// The result record "type=0|name=..|score=..|key=..|p=|add=..|z=" padded with "0" to a multiple
-// of 5 characters; name and addInfo go in unescaped.
-std::string BuildResultRecord(const std::string& name, int32_t score, const std::string& addInfo, char key);
-// Every character as its eight bits, most significant first, as "0"/"1" text.
-std::string ToBitString(const std::string& text);
-// Groups of five bits (zero-padded in front to a multiple of 5) as symbols of kResultSymbols;
-// any character other than "0" counts as a 1 bit.
-std::string BitsToBase32(const std::string& bits);
 // The URL that submits the result of name and score (with Options.AddInfo and the key letter).
 std::string ResultSubmissionUrl(const std::string& name, int32_t score);
 // Sends the result of name and score with one blocking GET through MHttpClient; the answer and

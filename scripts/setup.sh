@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config ccache git
   libsdl2-dev libsdl2-ttf-dev libxmp-dev libfontconfig-dev libpng-dev
   librsvg2-dev libcairo2-dev libsqlite3-dev
+  libmicrohttpd-dev libpq-dev postgresql chromium systemd wrk
   libgtest-dev libbenchmark-dev
   fonts-liberation fonts-dseg
   clang libclang-rt-14-dev clang-format-14

@@ -1,10 +1,53 @@
-#include "ScoreCodec.h"
+#include "resultcode/ResultCode.h"
 
+#include <array>
 #include <cstring>
 
-namespace {
+std::string BuildResultRecord(const std::string& name, int32_t score, const std::string& addInfo, char key) {
+    std::string record = "type=0";
+    record += "|name=" + name;
+    record += "|score=" + std::to_string(score);
+    record += "|key=";
+    record += key;
+    record += "|p=";
+    record += "|add=" + addInfo;
+    record += "|z=";
+    while (record.size() % 5 != 0)
+        record += '0';
+    return record;
+}
 
-constexpr const char* kSymbols = "ABCDEFGHJKLMNPQRSTUVWXY123456789";
+std::string ToBitString(const std::string& text) {
+    // The eight-character text of every byte value, looked up per character.
+    std::array<std::string, 256> table;
+    for (unsigned v = 0; v < 256; ++v) {
+        std::string bits(8, '0');
+        for (int b = 0; b < 8; ++b)
+            if (v & (0x80u >> b)) bits[b] = '1';
+        table[v] = bits;
+    }
+    std::string out;
+    out.reserve(text.size() * 8);
+    for (char c : text)
+        out += table[static_cast<unsigned char>(c)];
+    return out;
+}
+
+std::string BitsToBase32(const std::string& bits) {
+    std::string padded(bits.size() % 5 == 0 ? 0 : 5 - bits.size() % 5, '0');
+    padded += bits;
+    std::string out;
+    out.reserve(padded.size() / 5);
+    for (size_t i = 0; i < padded.size(); i += 5) {
+        unsigned v = 0;
+        for (size_t b = 0; b < 5; ++b)
+            v = (v << 1) | (padded[i + b] != '0' ? 1u : 0u);
+        out += kResultSymbols[v];
+    }
+    return out;
+}
+
+namespace {
 
 // Reads a signed decimal from text at pos up to stop; false when it is not one or overflows.
 bool ReadInt(const std::string& text, size_t pos, size_t stop, int32_t& value) {
@@ -38,16 +81,17 @@ bool MatchMiddle(const std::string& r, size_t pos, int32_t& score, char& key, si
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool DecodeResultCode(const std::string& code, std::string& record) {
     std::string bits;
     bits.reserve(code.size() * 5);
     for (char c : code) {
-        const char* at = c ? std::strchr(kSymbols, c) : nullptr;
+        const char* at = c ? std::strchr(kResultSymbols, c) : nullptr;
         if (!at) return false;
-        int v = int(at - kSymbols);
-        for (int b = 4; b >= 0; --b) bits += (v >> b) & 1 ? '1' : '0';
+        int v = int(at - kResultSymbols);
+        for (int b = 4; b >= 0; --b)
+            bits += (v >> b) & 1 ? '1' : '0';
     }
     // The encoder put fewer than five zero bits in front to fill the first symbol.
     size_t pad = bits.size() % 8;
@@ -55,7 +99,8 @@ bool DecodeResultCode(const std::string& code, std::string& record) {
     record.clear();
     for (size_t i = pad; i + 8 <= bits.size(); i += 8) {
         unsigned v = 0;
-        for (size_t b = 0; b < 8; ++b) v = (v << 1) | (bits[i + b] == '1' ? 1u : 0u);
+        for (size_t b = 0; b < 8; ++b)
+            v = (v << 1) | (bits[i + b] == '1' ? 1u : 0u);
         record += char(v);
     }
     return true;
