@@ -11,10 +11,13 @@ set(SPRAYDASH_INSTALL_DATA_DIR ${CMAKE_INSTALL_DATADIR}/games/spraydash CACHE ST
     "Where the game's data is installed, relative to the prefix")
 set(SPRAYDASH_INSTALL_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/spraydash)
 
-set(SPRAYDASH_HOMEPAGE "https://github.com/spraydash/spraydash" CACHE STRING "The game's home page")
-set(SPRAYDASH_BUGTRACKER "${SPRAYDASH_HOMEPAGE}/issues" CACHE STRING "Where players report problems")
-set(SPRAYDASH_SCREENSHOT_BASE "${SPRAYDASH_HOMEPAGE}/raw/main/docs" CACHE STRING
-    "Web folder holding docs/screenshot-*.png, for software centres")
+# The game's home on the web is the publisher's site, which the score service serves at its root
+# (with the screenshots under /static), so a release build that sets SPRAYDASH_SCORE_SERVER_HOST
+# gets matching addresses in its package and AppStream data.
+set(SPRAYDASH_HOMEPAGE "http://${SPRAYDASH_SCORE_SERVER_HOST}/" CACHE STRING "The game's home page")
+set(SPRAYDASH_BUGTRACKER "${SPRAYDASH_HOMEPAGE}" CACHE STRING "Where players report problems")
+set(SPRAYDASH_SCREENSHOT_BASE "${SPRAYDASH_HOMEPAGE}static" CACHE STRING
+    "Web folder holding screenshot-menu.png and screenshot-race.png, for software centres")
 set(SPRAYDASH_APP_ID "io.github.spraydash.SprayDash" CACHE STRING "The AppStream component id")
 set(SPRAYDASH_MAINTAINER "Spray Dash developers <spraydash@users.noreply.github.com>" CACHE STRING
     "Package maintainer, \"Name <address>\"")
@@ -47,6 +50,11 @@ add_custom_target(spraydash_docs ALL DEPENDS ${_pkg}/spraydash.6.gz ${_pkg}/chan
 install(FILES ${_pkg}/spraydash.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT game)
 install(FILES ${_pkg}/changelog.gz DESTINATION ${SPRAYDASH_INSTALL_DOCDIR} COMPONENT game)
 install(FILES ${_pkg}/${SPRAYDASH_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT game)
+# The score service's package carries the same copyright and changelog under its own name.
+if(TARGET spraydash-scores)
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${_pkg}/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/spraydash-scores COMPONENT scores)
+endif()
 
 # The program looks for its data relative to its own folder, so only the path from the program's
 # folder to the data is built in.

@@ -35,7 +35,9 @@ collect bonus boxes and timed power-ups, and beat the clock. A good result
 enters the local top ten and can be sent to a score server.")
 
 set(CPACK_DEBIAN_SCORES_PACKAGE_NAME spraydash-scores)
-set(CPACK_DEBIAN_SCORES_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_SCORES_PACKAGE_SECTION web)
+# Its pages use the game's fonts from the Debian font packages (the package links to them).
+set(CPACK_DEBIAN_SCORES_PACKAGE_DEPENDS "fonts-liberation, fonts-dseg")
 set(CPACK_DEBIAN_SCORES_PACKAGE_PRIORITY optional)
 set(CPACK_COMPONENT_SCORES_DESCRIPTION "world high-score service for Spray Dash
 The score service receives the results that Spray Dash players send and
