@@ -12,7 +12,8 @@
 
 void RunLoopOnce(TMForm& form, platform::Window& window, bool wait) {
     platform::Event e;
-    while (!form.Terminated() && window.PollEvent(e)) form.HandleEvent(e);
+    while (!form.Terminated() && window.PollEvent(e))
+        form.HandleEvent(e);
     if (form.Terminated()) return;
     if (form.MDXTimer.IdleInstalled()) {
         uint32_t due = form.MDXTimer.Idle();
@@ -26,7 +27,8 @@ void RunLoopOnce(TMForm& form, platform::Window& window, bool wait) {
 }
 
 void RunLoop(TMForm& form, platform::Window& window) {
-    while (!form.Terminated()) RunLoopOnce(form, window, true);
+    while (!form.Terminated())
+        RunLoopOnce(form, window, true);
 }
 
 std::unique_ptr<platform::Window> OpenGameWindow() {

@@ -3,7 +3,9 @@
 
 #include <memory>
 
-namespace platform { class Window; }
+namespace platform {
+class Window;
+}
 class TMForm;
 
 // One pass: handles every pending event, then gives the frame timer its idle step. When the

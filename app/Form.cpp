@@ -26,8 +26,8 @@ TMForm::TMForm(platform::Window& window)
     MForm = this;
     // Design-time settings of the components; the display, lists and sprite engine are wired
     // as the race tests wire theirs.
-    WireComponents({MDXDraw, MDXImageList, MDXImageList3, MDXSpriteEngine, MDXInput, MDXTimer, &MDXSound,
-                    &MDXWaveList});
+    WireComponents(
+        {MDXDraw, MDXImageList, MDXImageList3, MDXSpriteEngine, MDXInput, MDXTimer, &MDXSound, &MDXWaveList});
     MDXDraw.OnInitialize = [this] { MDXDrawInitialize(); };
     MDXDraw.OnFinalize = [this] { MDXDrawFinalize(); };
     MDXTimer.Loading = true;
@@ -93,8 +93,10 @@ void TMForm::FormDestroy() {
 
 void TMForm::ApplyDisplayMode() {
     MDXDraw.Display.SetBitCount(16);
-    if (Options.FullScreen == 1) EnterFullScreen();
-    else EnterWindowed();
+    if (Options.FullScreen == 1)
+        EnterFullScreen();
+    else
+        EnterWindowed();
 }
 
 void TMForm::EnterFullScreen() {
@@ -136,38 +138,68 @@ void TMForm::MDXTimerTimer(int lagCount) {
         return;
     }
     switch (ScreenMode) {
-        case smMainMenu: MainMenuFrame(lagCount); break;
-        case smOptions: OptionsFrame(lagCount); break;
-        case smRace: RaceFrame(lagCount); break;
-        case smHighScores: HighScoresFrame(lagCount); break;
-        case smHelp: HelpFrame(lagCount); break;
-        case smBoatChoice: BoatChoiceFrame(lagCount); break;
-        default: break;
+    case smMainMenu:
+        MainMenuFrame(lagCount);
+        break;
+    case smOptions:
+        OptionsFrame(lagCount);
+        break;
+    case smRace:
+        RaceFrame(lagCount);
+        break;
+    case smHighScores:
+        HighScoresFrame(lagCount);
+        break;
+    case smHelp:
+        HelpFrame(lagCount);
+        break;
+    case smBoatChoice:
+        BoatChoiceFrame(lagCount);
+        break;
+    default:
+        break;
     }
 }
 
 void TMForm::HandleEvent(const platform::Event& e) {
     using platform::EventKind;
     switch (e.Kind) {
-        case EventKind::KeyDown: FormKeyDown(e.Key, e.Alt); break;
-        case EventKind::KeyUp: FormKeyUp(e.Key); break;
-        case EventKind::KeyChar: FormKeyPress(e.Char); break;
-        case EventKind::MouseMove: MDXDrawMouseMove(e.X, e.Y); break;
-        case EventKind::Click:
-        case EventKind::DoubleClick: MDXDrawClick(); break;
-        case EventKind::CloseRequest:
-            if (FormCloseQuery()) Terminate();
-            break;
-        case EventKind::Minimized:
-            if (ScreenMode == smRace && MinimisingPausesOver(DialogKind)) {
-                OpenDialog(dkPause);
-                // Closing the finish question brings the gun back; the pause stays silent.
-                StopSound("Shot");
-            }
-            break;
-        case EventKind::Activated: MDXTimer.ApplicationActivated(); break;
-        case EventKind::Deactivated: MDXTimer.ApplicationDeactivated(); break;
-        case EventKind::Quit: Terminate(); break;
-        default: break;
+    case EventKind::KeyDown:
+        FormKeyDown(e.Key, e.Alt);
+        break;
+    case EventKind::KeyUp:
+        FormKeyUp(e.Key);
+        break;
+    case EventKind::KeyChar:
+        FormKeyPress(e.Char);
+        break;
+    case EventKind::MouseMove:
+        MDXDrawMouseMove(e.X, e.Y);
+        break;
+    case EventKind::Click:
+    case EventKind::DoubleClick:
+        MDXDrawClick();
+        break;
+    case EventKind::CloseRequest:
+        if (FormCloseQuery()) Terminate();
+        break;
+    case EventKind::Minimized:
+        if (ScreenMode == smRace && MinimisingPausesOver(DialogKind)) {
+            OpenDialog(dkPause);
+            // Closing the finish question brings the gun back; the pause stays silent.
+            StopSound("Shot");
+        }
+        break;
+    case EventKind::Activated:
+        MDXTimer.ApplicationActivated();
+        break;
+    case EventKind::Deactivated:
+        MDXTimer.ApplicationDeactivated();
+        break;
+    case EventKind::Quit:
+        Terminate();
+        break;
+    default:
+        break;
     }
 }

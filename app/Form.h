@@ -21,7 +21,7 @@ struct TDataPaths {
 };
 
 class TMForm {
-public:
+  public:
     // Creates the components on Window and runs FormCreate; start-up errors propagate (the
     // program entry reports them).
     explicit TMForm(platform::Window& window);
@@ -64,7 +64,7 @@ public:
 
     TDataPaths Paths;
 
-private:
+  private:
     bool terminated_ = false;
     bool destroyed_ = false;
 };

@@ -42,29 +42,31 @@ void SendResult() {
 
 void RaceClick() {
     switch (DialogKind) {
-        case dkEnterName:
-            InsertHighScore(PlayerName, Score);
+    case dkEnterName:
+        InsertHighScore(PlayerName, Score);
+        CloseDialog();
+        OpenDialog(dkSendResult);
+        break;
+    case dkFinishRace: {
+        const int answer = HoverIndex;
+        CloseDialog();
+        if (answer != slRaceYes) break;
+        if (ScoreQualifies(Score))
+            OpenDialog(dkEnterName);
+        else
+            LeaveRace();
+        break;
+    }
+    case dkSendResult:
+        if (HoverIndex == slRaceYes) {
+            SendResult();
+        } else if (HoverIndex == slRaceNo) {
             CloseDialog();
-            OpenDialog(dkSendResult);
-            break;
-        case dkFinishRace: {
-            const int answer = HoverIndex;
-            CloseDialog();
-            if (answer != slRaceYes) break;
-            if (ScoreQualifies(Score)) OpenDialog(dkEnterName);
-            else LeaveRace();
-            break;
+            LeaveRace();
         }
-        case dkSendResult:
-            if (HoverIndex == slRaceYes) {
-                SendResult();
-            } else if (HoverIndex == slRaceNo) {
-                CloseDialog();
-                LeaveRace();
-            }
-            break;
-        default:
-            break;
+        break;
+    default:
+        break;
     }
 }
 
@@ -73,26 +75,48 @@ void MainMenuClick(bool fromKey) {
     if (MenuAnimPhase() != mpIdle) return;
     if (HoverIndex >= slStart && HoverIndex <= slExit && !fromKey) PlaySound("B_Act");
     switch (HoverIndex) {
-        case slStart: OpenBoatChoice(); break;
-        case slOptions: OpenOptions(); break;
-        case slHighScores: OpenHighScores(); break;
-        case slHelp: OpenHelp(); break;
-        case slVisitWeb: OpenInBrowser(PublisherSiteUrl()); break;
-        case slExit: OpenDialog(dkExitGame); break;
-        default: break;
+    case slStart:
+        OpenBoatChoice();
+        break;
+    case slOptions:
+        OpenOptions();
+        break;
+    case slHighScores:
+        OpenHighScores();
+        break;
+    case slHelp:
+        OpenHelp();
+        break;
+    case slVisitWeb:
+        OpenInBrowser(PublisherSiteUrl());
+        break;
+    case slExit:
+        OpenDialog(dkExitGame);
+        break;
+    default:
+        break;
     }
 }
 
 void OptionsClick() {
     switch (HoverIndex) {
-        case slFullScreen: ToggleFullScreen(); break;
-        case slMusic: ToggleMusic(); break;
-        case slSound: ToggleSound(); break;
-        case slAddInfo:
-            if (OptionsTextEditing) StopTextEditing();
-            else StartTextEditing();
-            break;
-        default: break;
+    case slFullScreen:
+        ToggleFullScreen();
+        break;
+    case slMusic:
+        ToggleMusic();
+        break;
+    case slSound:
+        ToggleSound();
+        break;
+    case slAddInfo:
+        if (OptionsTextEditing)
+            StopTextEditing();
+        else
+            StartTextEditing();
+        break;
+    default:
+        break;
     }
     if (HoverIndex != slAddInfo) StopTextEditing();
     if (HoverIndex == slOptions) {
@@ -139,7 +163,7 @@ void BoatChoiceClick() {
     }
 }
 
-}  // namespace
+} // namespace
 
 void ButtonClick(bool fromKey) {
     if (HoverIndex == slDialogYes || HoverIndex == slDialogNo) PlaySound("B_Act");
@@ -163,23 +187,40 @@ void ButtonClick(bool fromKey) {
         return;
     }
     switch (ScreenMode) {
-        case smRace: RaceClick(); break;
-        case smMainMenu: MainMenuClick(fromKey); break;
-        case smOptions: OptionsClick(); break;
-        case smHighScores: HighScoresClick(); break;
-        case smHelp: HelpClick(); break;
-        case smBoatChoice: BoatChoiceClick(); break;
-        default: break;
+    case smRace:
+        RaceClick();
+        break;
+    case smMainMenu:
+        MainMenuClick(fromKey);
+        break;
+    case smOptions:
+        OptionsClick();
+        break;
+    case smHighScores:
+        HighScoresClick();
+        break;
+    case smHelp:
+        HelpClick();
+        break;
+    case smBoatChoice:
+        BoatChoiceClick();
+        break;
+    default:
+        break;
     }
 }
 
-void MDXDrawClick() { ButtonClick(false); }
+void MDXDrawClick() {
+    ButtonClick(false);
+}
 
 void MDXDrawMouseMove(int x, int y) {
     MouseX = x;
     MouseY = y;
-    if (DialogKind != dkNone) HitTestDialogButtons();
-    else HitTestButtons();
+    if (DialogKind != dkNone)
+        HitTestDialogButtons();
+    else
+        HitTestButtons();
 }
 
 void FormKeyPress(uint8_t key) {

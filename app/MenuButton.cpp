@@ -4,15 +4,14 @@
 #include "stage/Game.h"
 
 namespace {
-TPictureCollectionItem& MenuPicture(const std::string& name) { return MenuPictures().Items().FindItem(name); }
-}  // namespace
+TPictureCollectionItem& MenuPicture(const std::string& name) {
+    return MenuPictures().Items().FindItem(name);
+}
+} // namespace
 
-TMenuButton::TMenuButton(TSprite* parent, const std::string& activeName, double y, double x, int inactivePattern,
-                         int activePattern, const std::string& inactiveName)
-    : TImageSprite(parent),
-      ActiveName(activeName),
-      InactiveName(inactiveName),
-      ActivePattern(activePattern),
+TMenuButton::TMenuButton(TSprite* parent, const std::string& activeName, double y, double x,
+                         int inactivePattern, int activePattern, const std::string& inactiveName)
+    : TImageSprite(parent), ActiveName(activeName), InactiveName(inactiveName), ActivePattern(activePattern),
       InactivePattern(inactivePattern) {
     Image = &MenuPicture(inactiveName);
     Width = Image->FrameWidth();

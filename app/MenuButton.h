@@ -5,7 +5,7 @@
 #include "engine/DXSprite.h"
 
 class TMenuButton : public TImageSprite {
-public:
+  public:
     // Creates the button under Parent at (X, Y), depth 4, showing its normal look.
     TMenuButton(TSprite* parent, const std::string& activeName, double y, double x, int inactivePattern,
                 int activePattern, const std::string& inactiveName);

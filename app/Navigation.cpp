@@ -11,8 +11,12 @@ TMenuButton* ButtonAt(int slot) {
     return dynamic_cast<TMenuButton*>(Buttons[size_t(slot)]);
 }
 
-int32_t& MenuAnimPhase() { return ButtonNumbers[slAnimPhase]; }
-int32_t& MenuAfterAnim() { return ButtonNumbers[slAfterAnim]; }
+int32_t& MenuAnimPhase() {
+    return ButtonNumbers[slAnimPhase];
+}
+int32_t& MenuAfterAnim() {
+    return ButtonNumbers[slAfterAnim];
+}
 
 namespace {
 
@@ -32,15 +36,19 @@ void UpdateHoverOver(int first, int last, bool mayskipSound) {
     if (HoverIndex == 0) return;
     TMenuButton* b = ButtonAt(HoverIndex);
     if (!b || b->Highlighted) return;
-    if (mayskipSound && SkipHoverSound) SkipHoverSound = false;
-    else PlaySound("B_Act");
+    if (mayskipSound && SkipHoverSound)
+        SkipHoverSound = false;
+    else
+        PlaySound("B_Act");
     b->SetActiveLook();
     b->Highlighted = true;
 }
 
-bool Held(TDXInputState s) { return Game.Input && Game.Input->Has(s); }
+bool Held(TDXInputState s) {
+    return Game.Input && Game.Input->Has(s);
+}
 
-}  // namespace
+} // namespace
 
 void HitTestButtons() {
     for (int i = 1; i <= ButtonCount; ++i)
@@ -61,25 +69,35 @@ void HitTestDialogButtons() {
         }
 }
 
-void UpdateHover() { UpdateHoverOver(1, ButtonCount, true); }
+void UpdateHover() {
+    UpdateHoverOver(1, ButtonCount, true);
+}
 
-void UpdateDialogHover() { UpdateHoverOver(FirstIndex, LastIndex, false); }
+void UpdateDialogHover() {
+    UpdateHoverOver(FirstIndex, LastIndex, false);
+}
 
 void StepForward(bool wrap) {
     NavOverrun = false;
     if (HoverIndex < FirstIndex || HoverIndex > LastIndex) HoverIndex = FirstIndex;
-    if (wrap) HoverIndex = HoverIndex == LastIndex ? FirstIndex : HoverIndex + 1;
-    else if (HoverIndex < LastIndex) ++HoverIndex;
-    else NavOverrun = true;
+    if (wrap)
+        HoverIndex = HoverIndex == LastIndex ? FirstIndex : HoverIndex + 1;
+    else if (HoverIndex < LastIndex)
+        ++HoverIndex;
+    else
+        NavOverrun = true;
     NavArmed = false;
 }
 
 void StepBackward(bool wrap) {
     NavOverrun = false;
     if (HoverIndex < FirstIndex || HoverIndex > LastIndex) HoverIndex = FirstIndex;
-    if (wrap) HoverIndex = HoverIndex == FirstIndex ? LastIndex : HoverIndex - 1;
-    else if (HoverIndex > FirstIndex) --HoverIndex;
-    else NavOverrun = true;
+    if (wrap)
+        HoverIndex = HoverIndex == FirstIndex ? LastIndex : HoverIndex - 1;
+    else if (HoverIndex > FirstIndex)
+        --HoverIndex;
+    else
+        NavOverrun = true;
     NavArmed = false;
 }
 
@@ -101,11 +119,13 @@ void FreeSlot(int slot) {
 }
 
 void FreeButtons() {
-    for (int i = 1; i <= ButtonCount; ++i) FreeSlot(i);
+    for (int i = 1; i <= ButtonCount; ++i)
+        FreeSlot(i);
     ButtonCount = 0;
 }
 
 void FreeDialogButtons() {
-    for (int i = FirstIndex; i <= LastIndex; ++i) FreeSlot(i);
+    for (int i = FirstIndex; i <= LastIndex; ++i)
+        FreeSlot(i);
     ButtonCount = 0;
 }

@@ -1,10 +1,10 @@
 // The options screen: window or full screen, music, sound, and the free text sent with results.
 #include <string>
 
+#include "app/Form.h"
 #include "app/MenuButton.h"
 #include "app/Navigation.h"
 #include "app/Screens.h"
-#include "app/Form.h"
 #include "engine/DXClass.h"
 #include "engine/PictureCollection.h"
 #include "records/Music.h"
@@ -20,15 +20,19 @@ namespace {
 TCaptionSprite* rows[4] = {};
 TCaptionSprite* title = nullptr;
 
-TSprite& Root() { return SpriteRoot(); }
+TSprite& Root() {
+    return SpriteRoot();
+}
 
-TCaptionSprite* NewCaption(const char* picture) { return new TCaptionSprite(&Root(), MenuPictures(), picture); }
+TCaptionSprite* NewCaption(const char* picture) {
+    return new TCaptionSprite(&Root(), MenuPictures(), picture);
+}
 
 void ShowIfDifferent(TCaptionSprite* c, const char* picture) {
     if (c && c->Image && c->Image->Name() != picture) c->SetPicture(picture);
 }
 
-}  // namespace
+} // namespace
 
 void OpenOptions() {
     EnterSubScreen(smOptions, 10, slFullScreen, slAddInfo, slFullScreen);
@@ -40,7 +44,8 @@ void OpenOptions() {
     }
     RefreshOptionCaptions();
     for (int i = 0; i < 4; ++i)
-        Buttons[size_t(slFullScreen + i)] = new TMenuButton(&Root(), "OptButton_A", 180 + 60 * i, 14, 0, 0, "OptButton_I");
+        Buttons[size_t(slFullScreen + i)] =
+            new TMenuButton(&Root(), "OptButton_A", 180 + 60 * i, 14, 0, 0, "OptButton_I");
     title = NewCaption("OptionsB");
     title->X = 12;
     title->Y = 106;
@@ -68,7 +73,8 @@ void OptionsFrame(int lagCount) {
     if (TMenuButton* b = ButtonAt(slOptions)) b->SetActiveLook();
     if (HoverIndex != slAddInfo && OptionsTextEditing) StopTextEditing();
     // Leaving: the rest of the frame still runs (its captions are gone, the text is drawn once more).
-    if (HoverIndex != slNone && HoverIndex != slOptions && (HoverIndex < slFullScreen || HoverIndex > slAddInfo)) {
+    if (HoverIndex != slNone && HoverIndex != slOptions &&
+        (HoverIndex < slFullScreen || HoverIndex > slAddInfo)) {
         CloseOptions();
         BuildMainMenu(false, fuNone);
     }
@@ -99,8 +105,10 @@ void OptionsFrame(int lagCount) {
 }
 
 void CloseOptions() {
-    for (auto*& r : rows) FreeSprite(r);
-    for (int slot = slFullScreen; slot <= slAddInfo; ++slot) FreeSlot(slot);
+    for (auto*& r : rows)
+        FreeSprite(r);
+    for (int slot = slFullScreen; slot <= slAddInfo; ++slot)
+        FreeSlot(slot);
     FreeSprite(title);
     FreeSprite(NameCursor);
     OptionsTextEditing = false;
@@ -119,7 +127,9 @@ void ToggleMusic() {
     if (Options.MusicOn == 1) PlayScreenMusic();
 }
 
-void ToggleSound() { Options.SoundOn = Options.SoundOn == 1 ? 0 : 1; }
+void ToggleSound() {
+    Options.SoundOn = Options.SoundOn == 1 ? 0 : 1;
+}
 
 void StartTextEditing() {
     if (NameCursor) {

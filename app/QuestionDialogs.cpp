@@ -17,7 +17,9 @@
 
 namespace {
 
-TSprite& Root() { return SpriteRoot(); }
+TSprite& Root() {
+    return SpriteRoot();
+}
 
 void Text(TTextStyle style, const std::string& text, int y) {
     UseTextStyle(style);
@@ -61,7 +63,9 @@ void OpenBackdrop() {
     DialogWindow->SetZ(5);
 }
 
-void CloseBackdrop() { FreeSprite(DialogWindow); }
+void CloseBackdrop() {
+    FreeSprite(DialogWindow);
+}
 
 // ---------------------------------------------------------------- questions over the race
 
@@ -90,7 +94,9 @@ void RaceQuestionFrame(int lagCount) {
     AdvanceSlots(slRaceYes, slRaceNo, lagCount);
 }
 
-void OpenFinishRace() { OpenRaceQuestion(slRaceNo, 307, 414, 340); }
+void OpenFinishRace() {
+    OpenRaceQuestion(slRaceNo, 307, 414, 340);
+}
 
 void FinishRaceFrame(int lagCount) {
     RaceQuestionFrame(lagCount);
@@ -102,7 +108,9 @@ void FinishRaceFrame(int lagCount) {
     AnswerKeys(slRaceYes);
 }
 
-void OpenSendResult() { OpenRaceQuestion(slRaceYes, 315, 422, 344); }
+void OpenSendResult() {
+    OpenRaceQuestion(slRaceYes, 315, 422, 344);
+}
 
 void SendResultFrame(int lagCount) {
     RaceQuestionFrame(lagCount);
@@ -144,7 +152,9 @@ void EnterNameFrame(int) {
     }
 }
 
-void SendingFrame(int) { Text(tsQuestion, "Sending...", 277); }
+void SendingFrame(int) {
+    Text(tsQuestion, "Sending...", 277);
+}
 
 // ---------------------------------------------------------------- questions over the menus
 
@@ -194,13 +204,15 @@ void MenuQuestionFrame(int lagCount, TTextStyle style, const char* line1, int y1
     AnswerKeys(slDialogYes);
 }
 
-void ExitGameFrame(int lagCount) { MenuQuestionFrame(lagCount, tsQuestion, "Exit the game?", 257, nullptr, 0); }
+void ExitGameFrame(int lagCount) {
+    MenuQuestionFrame(lagCount, tsQuestion, "Exit the game?", 257, nullptr, 0);
+}
 
 void ClearTableFrame(int lagCount) {
     MenuQuestionFrame(lagCount, tsClearQuestion, "Do you want to clear", 237, "the High Score Table?", 287);
 }
 
-}  // namespace
+} // namespace
 
 void RegisterShellDialogs() {
     RegisterDialog(dkFinishRace, {OpenFinishRace, CloseRaceQuestion, FinishRaceFrame});

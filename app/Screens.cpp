@@ -21,11 +21,15 @@ namespace {
 
 TCaptionSprite* HighScoreTitle = nullptr;
 
-TSprite& Root() { return SpriteRoot(); }
+TSprite& Root() {
+    return SpriteRoot();
+}
 void EnableTimer(bool on) {
     if (Game.Timer) Game.Timer->SetEnabled(on);
 }
-TCaptionSprite* Caption(int slot) { return dynamic_cast<TCaptionSprite*>(Buttons[size_t(slot)]); }
+TCaptionSprite* Caption(int slot) {
+    return dynamic_cast<TCaptionSprite*>(Buttons[size_t(slot)]);
+}
 
 TCaptionSprite* NewCaption(const char* name, double x, double y) {
     auto* c = new TCaptionSprite(&Root(), MenuPictures(), name);
@@ -70,9 +74,11 @@ void DrawTableRows() {
 
 const char* const captionOfSlot[] = {"", "StartC", "OptionsC", "HSC", "HelpC", "VisitWWWC", "ExitC"};
 
-}  // namespace
+} // namespace
 
-TCaptionSprite* ScreenCaption() { return Caption(slCaption); }
+TCaptionSprite* ScreenCaption() {
+    return Caption(slCaption);
+}
 
 void EnterSubScreen(int mode, int count, int first, int last, int hover) {
     ScreenMode = mode;
@@ -85,8 +91,8 @@ void EnterSubScreen(int mode, int count, int first, int last, int hover) {
     EnableTimer(true);
 }
 
-void FinishSubScreenFrame(int lagCount, int mode, int ownSlot, std::initializer_list<int> stay, void (*close)(),
-                          void (*draw)()) {
+void FinishSubScreenFrame(int lagCount, int mode, int ownSlot, std::initializer_list<int> stay,
+                          void (*close)(), void (*draw)()) {
     LightOwnButton(ownSlot);
     if (ScreenMode == mode && !IsOneOf(HoverIndex, stay)) {
         close();
@@ -186,8 +192,8 @@ void OpenHighScores() {
 void HighScoresFrame(int lagCount) {
     UpdateHover();
     NavigateVertical(true);
-    FinishSubScreenFrame(lagCount, smHighScores, slHighScores, {slNone, slHighScores, slClearTable, slWorldTable},
-                         CloseHighScores, DrawTableRows);
+    FinishSubScreenFrame(lagCount, smHighScores, slHighScores,
+                         {slNone, slHighScores, slClearTable, slWorldTable}, CloseHighScores, DrawTableRows);
 }
 
 void CloseHighScores() {

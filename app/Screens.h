@@ -20,8 +20,8 @@ void EnterSubScreen(int mode, int count, int first, int last, int hover);
 // The common end of a sub-screen's frame: keeps its own main-menu button lit, goes back to the
 // main menu when the highlight moved to a slot outside Stay, then draws the frame (with Draw
 // over the sprites, also on the frame that leaves the screen).
-void FinishSubScreenFrame(int lagCount, int mode, int ownSlot, std::initializer_list<int> stay, void (*close)(),
-                          void (*draw)() = nullptr);
+void FinishSubScreenFrame(int lagCount, int mode, int ownSlot, std::initializer_list<int> stay,
+                          void (*close)(), void (*draw)() = nullptr);
 
 // Builds the main menu; Rebuild creates it anew (music, panels and buttons slide in); without
 // it the buttons still on screen are re-entered. fuHighScores opens the high scores afterwards.

@@ -35,7 +35,8 @@ inline double PeakMemoryMiB() {
 inline double CpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 inline double Now() {
@@ -44,8 +45,9 @@ inline double Now() {
 }
 
 // One line of the benchmark table: "| name | value | unit | goal |".
-inline void Row(const std::string& name, double value, const std::string& unit, const std::string& goal = "") {
+inline void Row(const std::string& name, double value, const std::string& unit,
+                const std::string& goal = "") {
     std::printf("| %-44s | %12.3f | %-10s | %-16s |\n", name.c_str(), value, unit.c_str(), goal.c_str());
 }
 
-}  // namespace bench
+} // namespace bench

@@ -34,25 +34,26 @@ std::vector<Placement> Placements(int n) {
     std::vector<Placement> out;
     uint32_t s = 12345;
     auto next = [&s] { return s = s * 1103515245u + 12345u, int((s >> 8) & 0xFFFF); };
-    for (int i = 0; i < n; ++i) out.push_back({next() % 864 - 32, next() % 664 - 32, next() % 256});
+    for (int i = 0; i < n; ++i)
+        out.push_back({next() % 864 - 32, next() % 664 - 32, next() % 256});
     return out;
 }
 
 // Runs Draw for every placement until at least MinSeconds passed; returns sprites per second.
-template <class F>
-double SpritesPerSecond(const std::vector<Placement>& places, double minSeconds, F draw) {
+template <class F> double SpritesPerSecond(const std::vector<Placement>& places, double minSeconds, F draw) {
     long long count = 0;
     const double start = bench::Now();
     double now = start;
     do {
-        for (const Placement& p : places) draw(p);
+        for (const Placement& p : places)
+            draw(p);
         count += static_cast<long long>(places.size());
         now = bench::Now();
     } while (now - start < minSeconds);
     return double(count) / (now - start);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 1.0;
@@ -63,7 +64,8 @@ int main(int argc, char** argv) {
     back.SetSize(800, 600);
     sprite.SetSize(kSize, kSize);
     for (int y = 0; y < kSize; ++y)
-        for (int x = 0; x < kSize; ++x) sprite.PixelAt(x, y) = DiscPixel(x, y);
+        for (int x = 0; x < kSize; ++x)
+            sprite.PixelAt(x, y) = DiscPixel(x, y);
     sprite.SetColorKey(kKey);
     const TRect whole{0, 0, kSize, kSize};
 
@@ -81,20 +83,21 @@ int main(int argc, char** argv) {
     SDL_LockSurface(sdlSprite);
     for (int y = 0; y < kSize; ++y)
         for (int x = 0; x < kSize; ++x)
-            reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(sdlSprite->pixels) + y * sdlSprite->pitch)[x] = DiscPixel(x, y);
+            reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(sdlSprite->pixels) + y * sdlSprite->pitch)[x] =
+                DiscPixel(x, y);
     SDL_UnlockSurface(sdlSprite);
     SDL_SetColorKey(sdlSprite, SDL_TRUE, kKey);
 
-    const double oursKeyed = SpritesPerSecond(places, seconds, [&](const Placement& p) {
-        back.BlitRect(p.X, p.Y, whole, &sprite, true);
-    });
+    const double oursKeyed = SpritesPerSecond(
+        places, seconds, [&](const Placement& p) { back.BlitRect(p.X, p.Y, whole, &sprite, true); });
     const double sdlKeyed = SpritesPerSecond(places, seconds, [&](const Placement& p) {
         SDL_Rect d{p.X, p.Y, kSize, kSize};
         SDL_BlitSurface(sdlSprite, nullptr, sdlBack, &d);
     });
 
     const double oursRotated = SpritesPerSecond(places, seconds, [&](const Placement& p) {
-        back.BlitRotated(p.X + kSize / 2, p.Y + kSize / 2, kSize, kSize, whole, &sprite, 0.5, 0.5, true, p.Angle);
+        back.BlitRotated(p.X + kSize / 2, p.Y + kSize / 2, kSize, kSize, whole, &sprite, 0.5, 0.5, true,
+                         p.Angle);
     });
     SDL_Renderer* renderer = SDL_CreateSoftwareRenderer(sdlBack);
     SDL_Texture* texture = renderer ? SDL_CreateTextureFromSurface(renderer, sdlSprite) : nullptr;

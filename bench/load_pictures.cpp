@@ -24,12 +24,15 @@ TPictureCollection& Fill(TPictureCollection& list) {
         if (i < 60) {
             const int w = 512, h = 64;
             std::vector<uint32_t> palette;
-            for (int c = 0; c < 64; ++c) palette.push_back(c == 0 ? 0xFF00FF : RGBColor(uint8_t(c * 4), uint8_t(i * 3), uint8_t(255 - c * 4)));
+            for (int c = 0; c < 64; ++c)
+                palette.push_back(c == 0 ? 0xFF00FF
+                                         : RGBColor(uint8_t(c * 4), uint8_t(i * 3), uint8_t(255 - c * 4)));
             std::vector<uint8_t> idx(size_t(w * h));
             for (int y = 0; y < h; ++y)
                 for (int x = 0; x < w; ++x) {
                     int cx = x % 64 - 32, cy = y - 32;
-                    idx[size_t(y * w + x)] = cx * cx + cy * cy < 28 * 28 ? uint8_t(1 + (x * 7 + y * 3 + i) % 63) : 0;
+                    idx[size_t(y * w + x)] =
+                        cx * cx + cy * cy < 28 * 28 ? uint8_t(1 + (x * 7 + y * 3 + i) % 63) : 0;
                 }
             payload = MakeDIBPayload(EncodeDIB8RLE(w, h, idx, palette));
             it.PatternWidth = 64;
@@ -38,7 +41,8 @@ TPictureCollection& Fill(TPictureCollection& list) {
         } else {
             const int w = 200, h = 150;
             std::vector<uint8_t> rgb(size_t(w * h * 3));
-            for (size_t p = 0; p < rgb.size(); ++p) rgb[p] = uint8_t(p * 31 + size_t(i));
+            for (size_t p = 0; p < rgb.size(); ++p)
+                rgb[p] = uint8_t(p * 31 + size_t(i));
             payload = MakeDIBPayload(EncodeDIB24(w, h, rgb));
         }
         TByteReader r(payload);
@@ -47,7 +51,7 @@ TPictureCollection& Fill(TPictureCollection& list) {
     return list;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     const int reps = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
@@ -72,11 +76,12 @@ int main(int argc, char** argv) {
             TDXImageList images;
             images.SetDXDraw(&draw);
             double t0 = bench::Now();
-            images.Items().LoadListFile("pictures.dxg");  // as at start-up: display not yet initialised
+            images.Items().LoadListFile("pictures.dxg"); // as at start-up: display not yet initialised
             double t1 = bench::Now();
-            draw.InitializeDisplay();  // attaches the list and builds every surface
+            draw.InitializeDisplay(); // attaches the list and builds every surface
             double t2 = bench::Now();
-            if (images.Items().FindItem("Picture0").Surfaces().empty()) throw std::runtime_error("no surfaces built");
+            if (images.Items().FindItem("Picture0").Surfaces().empty())
+                throw std::runtime_error("no surfaces built");
             load.push_back((t1 - t0) * 1000.0);
             build.push_back((t2 - t1) * 1000.0);
             images.SetDXDraw(nullptr);

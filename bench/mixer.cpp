@@ -2,9 +2,9 @@
 // rendered offline at the output rate, as a percentage of one core. Goal: under 2 %.
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -20,9 +20,11 @@ std::unique_ptr<platform::SoundBuffer> MakeVoice(platform::AudioOutput& out, int
     // One second of a tone at 22050 Hz, so every voice is resampled.
     const int rate = 22050;
     std::vector<int16_t> samples(rate);
-    for (int i = 0; i < rate; ++i) samples[i] = int16_t(8000 * std::sin(i * (0.01 + index * 0.003)));
+    for (int i = 0; i < rate; ++i)
+        samples[i] = int16_t(8000 * std::sin(i * (0.01 + index * 0.003)));
     std::unique_ptr<platform::SoundBuffer> b;
-    if (out.CreateBuffer({1, 16, rate}, uint32_t(samples.size() * 2), b) != platform::kAudioOk) return nullptr;
+    if (out.CreateBuffer({1, 16, rate}, uint32_t(samples.size() * 2), b) != platform::kAudioOk)
+        return nullptr;
     uint8_t *p1, *p2;
     uint32_t n1, n2;
     b->Lock(p1, n1, p2, n2);
@@ -47,7 +49,7 @@ double RenderCost(platform::AudioOutput& out, int seconds, int& peak) {
     return bench::CpuSeconds() - start;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
@@ -55,7 +57,8 @@ int main(int argc, char** argv) {
     platform::AudioOutput::UseOffline(kRate);
     auto out = platform::AudioOutput::Acquire();
     std::vector<std::unique_ptr<platform::SoundBuffer>> voices;
-    for (int i = 0; i < 16; ++i) voices.push_back(MakeVoice(*out, i));
+    for (int i = 0; i < 16; ++i)
+        voices.push_back(MakeVoice(*out, i));
 
     int peak = 0;
     const double voicesOnly = RenderCost(*out, seconds, peak);
@@ -70,7 +73,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "mixer: Data/Music/Race.xm not found; build the game data first\n");
         return 1;
     }
-    for (auto& v : voices) v->Stop();
+    for (auto& v : voices)
+        v->Stop();
     platform::SongPlay(song);
     const double songOnly = RenderCost(*out, seconds, peak);
     if (peak == 0) {
@@ -78,7 +82,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     bench::Row("mixer: Race.xm alone, % of one core", songOnly / seconds * 100.0, "%");
-    for (auto& v : voices) v->Play(true);
+    for (auto& v : voices)
+        v->Play(true);
     const double withSong = RenderCost(*out, seconds, peak);
     bench::Row("mixer: 16 voices + Race.xm, % of one core", withSong / seconds * 100.0, "%", "< 2");
     platform::SongFree(song);

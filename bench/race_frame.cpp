@@ -19,9 +19,9 @@ using namespace racetest;
 namespace {
 
 // Kinds that may stand on the river in the benchmark (everything but the finish line).
-constexpr int Kinds[] = {rkTree,  rkRamp,   rkFlag,   rkWeed,      rkFisher,    rkShip,  rkDuck,
-                         rkBonus10, rkGun,  rkLife,   rkUmbrellaRed, rkBedRight, rkRoomBlue, rkBoat4,
-                         rkBoat5Inv, rkBoat6, rkBoat7Inv, rkBoat8, rkBoat9Inv, rkBridge};
+constexpr int Kinds[] = {rkTree,     rkRamp,  rkFlag,     rkWeed,        rkFisher,   rkShip,     rkDuck,
+                         rkBonus10,  rkGun,   rkLife,     rkUmbrellaRed, rkBedRight, rkRoomBlue, rkBoat4,
+                         rkBoat5Inv, rkBoat6, rkBoat7Inv, rkBoat8,       rkBoat9Inv, rkBridge};
 
 // Fills every free slot with an object somewhere on the visible river.
 void FillRiver(RaceWorld& world, uint32_t& pick) {
@@ -49,14 +49,14 @@ double Percentile(std::vector<double> v, double p) {
     return v[size_t(p * double(v.size() - 1))];
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::atoi(argv[1]) : 10000;
     RaceWorld world(true);
     world.Start(20261209u);
     world.SkipIntro();
-    SpawnChance.fill(0);  // the benchmark keeps the river full itself
+    SpawnChance.fill(0); // the benchmark keeps the river full itself
     uint32_t pick = 1;
     std::vector<double> frameMs, presentMs, cpuMs;
     frameMs.reserve(size_t(frames));
@@ -70,13 +70,14 @@ int main(int argc, char** argv) {
         TimeLeft = 60000;
         if (DialogKind != 0) DialogKind = dkNone;
         FillRiver(world, pick);
-        const Controls c{.Up = true, .Left = i % 200 < 60, .Right = i % 200 >= 100 && i % 200 < 160, .Fire = true};
+        const Controls c{
+            .Up = true, .Left = i % 200 < 60, .Right = i % 200 >= 100 && i % 200 < 160, .Fire = true};
         const double c0 = ThreadCpuNow();
         const double t0 = bench::Now();
         world.Step(c);
         const double t1 = bench::Now();
         cpuMs.push_back((ThreadCpuNow() - c0) * 1000);
-        world.draw.FlipPage();  // the presentation alone, measured apart
+        world.draw.FlipPage(); // the presentation alone, measured apart
         const double t2 = bench::Now();
         frameMs.push_back((t1 - t0) * 1000);
         presentMs.push_back((t2 - t1) * 1000);
@@ -84,14 +85,15 @@ int main(int argc, char** argv) {
     const double presentMedian = Percentile(presentMs, 0.5);
     const double median = Percentile(frameMs, 0.5) - presentMedian;
     bench::Row("race frame, full river, median (no present)", median, "ms", "< 0.5 ms");
-    bench::Row("race frame, full river, 99th pct (no present)", Percentile(frameMs, 0.99) - presentMedian, "ms",
-               "< 15 ms budget");
+    bench::Row("race frame, full river, 99th pct (no present)", Percentile(frameMs, 0.99) - presentMedian,
+               "ms", "< 15 ms budget");
     bench::Row("race frame, full river, worst (no present)", Percentile(frameMs, 1.0) - presentMedian, "ms",
                "< 15 ms budget");
     bench::Row("race frame, full river, CPU median (with present)", Percentile(cpuMs, 0.5), "ms");
     bench::Row("race frame, full river, CPU worst (with present)", Percentile(cpuMs, 1.0), "ms");
     bench::Row("race frame, presenting alone, median", presentMedian, "ms");
-    bench::Row(world.usesBuiltArt ? "race frame art: built race pictures" : "race frame art: plain test pictures",
+    bench::Row(world.usesBuiltArt ? "race frame art: built race pictures"
+                                  : "race frame art: plain test pictures",
                double(frames), "frames");
     return 0;
 }

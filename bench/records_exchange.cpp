@@ -8,10 +8,10 @@
 #include "BenchUtil.h"
 #include "records/HighScores.h"
 #include "records/Http.h"
-#include "records/Options.h"
-#include "records/SaveFiles.h"
 #include "records/LoopbackServer.h"
+#include "records/Options.h"
 #include "records/ResultSubmission.h"
+#include "records/SaveFiles.h"
 
 int main() {
     bench::EnterScratchDir("records");
@@ -36,7 +36,7 @@ int main() {
         self.ReadRequest(s);
         self.WaitForStop();
     });
-    THttpClient client;  // the game's default limits
+    THttpClient client; // the game's default limits
     double t = bench::Now();
     try {
         client.GetToString(silent.Url("/cgi/version.pl?hs"));

@@ -167,8 +167,8 @@ void RunEngine(const std::string& engine, const std::string& db, const std::file
     int status = server.Terminate();
     if (status != 0 || submit.Errors || pages.Errors || loaded.Errors) {
         std::string log = server.Log();
-        std::fprintf(stderr, "bench_scores_service: %s server exit status %d, log (last part):\n%s\n", engine.c_str(),
-                     status, log.substr(log.size() > 4000 ? log.size() - 4000 : 0).c_str());
+        std::fprintf(stderr, "bench_scores_service: %s server exit status %d, log (last part):\n%s\n",
+                     engine.c_str(), status, log.substr(log.size() > 4000 ? log.size() - 4000 : 0).c_str());
     }
 }
 

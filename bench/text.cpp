@@ -19,7 +19,8 @@ double LinesPerSecond(TDXDraw& draw, int style, const std::string& prefix, doubl
     const double start = bench::Now();
     double now = start;
     do {
-        for (int i = 0; i < 100; ++i) PrintText(prefix + std::to_string(i * 37 + lines % 1000), 400, 10 + i * 5, true);
+        for (int i = 0; i < 100; ++i)
+            PrintText(prefix + std::to_string(i * 37 + lines % 1000), 400, 10 + i * 5, true);
         lines += 100;
         draw.BackSurface().ReleaseCanvas();
         now = bench::Now();
@@ -27,7 +28,7 @@ double LinesPerSecond(TDXDraw& draw, int style, const std::string& prefix, doubl
     return double(lines) / (now - start);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 1.0;

@@ -21,7 +21,7 @@ namespace {
 
 struct StartFigures {
     double FirstFrameMs = -1;
-    double FirstFrameCpuMs = -1;  // processor time used by then (wall time suffers on a busy machine)
+    double FirstFrameCpuMs = -1; // processor time used by then (wall time suffers on a busy machine)
     double ResidentMiB = -1;
     int GlMapped = -1;
 };
@@ -51,10 +51,12 @@ StartFigures OneStart(double seconds) {
     auto window = OpenGameWindow();
     TMForm form(*window);
     window->Show();
-    while (!form.Terminated() && form.MDXDraw.PresentCount() == 0) RunLoopOnce(form, *window, true);
+    while (!form.Terminated() && form.MDXDraw.PresentCount() == 0)
+        RunLoopOnce(form, *window, true);
     f.FirstFrameMs = (bench::Now() - t0) * 1000.0;
     f.FirstFrameCpuMs = (bench::CpuSeconds() - cpu0) * 1000.0;
-    while (bench::Now() - t0 < seconds) RunLoopOnce(form, *window, true);
+    while (bench::Now() - t0 < seconds)
+        RunLoopOnce(form, *window, true);
     f.ResidentMiB = ResidentMiB();
     f.GlMapped = GlMapped() ? 1 : 0;
     SaveGameWindow(*window);
@@ -85,7 +87,7 @@ bool StartInChild(double seconds, StartFigures& out) {
     return got && out.FirstFrameMs >= 0;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
@@ -104,7 +106,8 @@ int main(int argc, char** argv) {
         const std::string n = name;
         bench::Row(n + ": first menu frame", f.FirstFrameMs, "ms", "< 150");
         bench::Row(n + ": processor time to it", f.FirstFrameCpuMs, "ms", "");
-        bench::Row(n + ": resident memory after " + std::to_string(int(seconds)) + " s", f.ResidentMiB, "MiB", "< 40");
+        bench::Row(n + ": resident memory after " + std::to_string(int(seconds)) + " s", f.ResidentMiB, "MiB",
+                   "< 40");
         bench::Row(n + ": OpenGL driver mapped (1 = yes)", f.GlMapped, "", "0 (software path)");
     }
     return 0;

@@ -37,10 +37,12 @@ int main(int argc, char** argv) {
         if (width != 800 || height != 600) window->SetFullScreen(true);
         // Let the window settle before measuring.
         double settle = bench::Now() + 0.5;
-        while (bench::Now() < settle) RunLoopOnce(form, *window, true);
+        while (bench::Now() < settle)
+            RunLoopOnce(form, *window, true);
         uint64_t presents0 = form.MDXDraw.PresentCount();
         double cpu0 = bench::CpuSeconds(), t0 = bench::Now();
-        while (bench::Now() - t0 < seconds) RunLoopOnce(form, *window, true);
+        while (bench::Now() - t0 < seconds)
+            RunLoopOnce(form, *window, true);
         double wall = bench::Now() - t0, cpu = bench::CpuSeconds() - cpu0;
         double fps = double(form.MDXDraw.PresentCount() - presents0) / wall;
         bench::Row("windowed loop at " + size + ": frames/s", fps, "frames/s", "about 66");

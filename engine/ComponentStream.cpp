@@ -14,7 +14,9 @@ class EPropertyReadError : public EReadError {
     using EReadError::EReadError;
 };
 
-[[noreturn]] void InvalidValue() { throw EReadError("Invalid property value"); }
+[[noreturn]] void InvalidValue() {
+    throw EReadError("Invalid property value");
+}
 
 struct TColorName {
     const char* Name;
@@ -22,26 +24,64 @@ struct TColorName {
 };
 
 constexpr TColorName kColorNames[] = {
-    {"clBlack", 0x000000}, {"clMaroon", 0x000080}, {"clGreen", 0x008000}, {"clOlive", 0x008080},
-    {"clNavy", 0x800000}, {"clPurple", 0x800080}, {"clTeal", 0x808000}, {"clGray", 0x808080},
-    {"clSilver", 0xC0C0C0}, {"clRed", 0x0000FF}, {"clLime", 0x00FF00}, {"clYellow", 0x00FFFF},
-    {"clBlue", 0xFF0000}, {"clFuchsia", 0xFF00FF}, {"clAqua", 0xFFFF00}, {"clWhite", 0xFFFFFF},
-    {"clMoneyGreen", 0xC0DCC0}, {"clSkyBlue", 0xF0CAA6}, {"clCream", 0xF0FBFF}, {"clMedGray", 0xA4A0A0},
-    {"clNone", 0x1FFFFFFF}, {"clDefault", 0x20000000},
-    {"clScrollBar", 0xFF000000}, {"clBackground", 0xFF000001}, {"clActiveCaption", 0xFF000002},
-    {"clInactiveCaption", 0xFF000003}, {"clMenu", 0xFF000004}, {"clWindow", 0xFF000005},
-    {"clWindowFrame", 0xFF000006}, {"clMenuText", 0xFF000007}, {"clWindowText", 0xFF000008},
-    {"clCaptionText", 0xFF000009}, {"clActiveBorder", 0xFF00000A}, {"clInactiveBorder", 0xFF00000B},
-    {"clAppWorkSpace", 0xFF00000C}, {"clHighlight", 0xFF00000D}, {"clHighlightText", 0xFF00000E},
-    {"clBtnFace", 0xFF00000F}, {"clBtnShadow", 0xFF000010}, {"clGrayText", 0xFF000011},
-    {"clBtnText", 0xFF000012}, {"clInactiveCaptionText", 0xFF000013}, {"clBtnHighlight", 0xFF000014},
-    {"cl3DDkShadow", 0xFF000015}, {"cl3DLight", 0xFF000016}, {"clInfoText", 0xFF000017},
-    {"clInfoBk", 0xFF000018}, {"clHotLight", 0xFF00001A}, {"clGradientActiveCaption", 0xFF00001B},
-    {"clGradientInactiveCaption", 0xFF00001C}, {"clMenuHighlight", 0xFF00001D}, {"clMenuBar", 0xFF00001E},
+    {"clBlack", 0x000000},
+    {"clMaroon", 0x000080},
+    {"clGreen", 0x008000},
+    {"clOlive", 0x008080},
+    {"clNavy", 0x800000},
+    {"clPurple", 0x800080},
+    {"clTeal", 0x808000},
+    {"clGray", 0x808080},
+    {"clSilver", 0xC0C0C0},
+    {"clRed", 0x0000FF},
+    {"clLime", 0x00FF00},
+    {"clYellow", 0x00FFFF},
+    {"clBlue", 0xFF0000},
+    {"clFuchsia", 0xFF00FF},
+    {"clAqua", 0xFFFF00},
+    {"clWhite", 0xFFFFFF},
+    {"clMoneyGreen", 0xC0DCC0},
+    {"clSkyBlue", 0xF0CAA6},
+    {"clCream", 0xF0FBFF},
+    {"clMedGray", 0xA4A0A0},
+    {"clNone", 0x1FFFFFFF},
+    {"clDefault", 0x20000000},
+    {"clScrollBar", 0xFF000000},
+    {"clBackground", 0xFF000001},
+    {"clActiveCaption", 0xFF000002},
+    {"clInactiveCaption", 0xFF000003},
+    {"clMenu", 0xFF000004},
+    {"clWindow", 0xFF000005},
+    {"clWindowFrame", 0xFF000006},
+    {"clMenuText", 0xFF000007},
+    {"clWindowText", 0xFF000008},
+    {"clCaptionText", 0xFF000009},
+    {"clActiveBorder", 0xFF00000A},
+    {"clInactiveBorder", 0xFF00000B},
+    {"clAppWorkSpace", 0xFF00000C},
+    {"clHighlight", 0xFF00000D},
+    {"clHighlightText", 0xFF00000E},
+    {"clBtnFace", 0xFF00000F},
+    {"clBtnShadow", 0xFF000010},
+    {"clGrayText", 0xFF000011},
+    {"clBtnText", 0xFF000012},
+    {"clInactiveCaptionText", 0xFF000013},
+    {"clBtnHighlight", 0xFF000014},
+    {"cl3DDkShadow", 0xFF000015},
+    {"cl3DLight", 0xFF000016},
+    {"clInfoText", 0xFF000017},
+    {"clInfoBk", 0xFF000018},
+    {"clHotLight", 0xFF00001A},
+    {"clGradientActiveCaption", 0xFF00001B},
+    {"clGradientInactiveCaption", 0xFF00001C},
+    {"clMenuHighlight", 0xFF00001D},
+    {"clMenuBar", 0xFF00001E},
 };
 
 // One code point to the 8-bit (Latin-1) code page; anything outside it becomes '?'.
-char ToCodePage(uint32_t cp) { return cp < 256 ? char(uint8_t(cp)) : '?'; }
+char ToCodePage(uint32_t cp) {
+    return cp < 256 ? char(uint8_t(cp)) : '?';
+}
 
 std::string WideToText(const std::vector<uint8_t>& utf16) {
     std::string out;
@@ -75,7 +115,7 @@ std::string Utf8ToText(const std::string& s) {
             if ((c & 0xC0) != 0x80) ok = false;
             cp = (cp << 6) | (c & 0x3F);
         }
-        if (!ok) {  // a broken sequence: one '?' per stray byte
+        if (!ok) { // a broken sequence: one '?' per stray byte
             out += '?';
             ++i;
             continue;
@@ -87,7 +127,7 @@ std::string Utf8ToText(const std::string& s) {
 }
 
 class TPropertyReader {
-public:
+  public:
     explicit TPropertyReader(TByteReader& s) : s_(s) {}
 
     uint8_t Peek() {
@@ -104,10 +144,17 @@ public:
     int32_t ReadInteger() {
         int32_t v;
         switch (Tag()) {
-        case vaInt8: v = s_.I8(); break;
-        case vaInt16: v = s_.I16(); break;
-        case vaInt32: v = s_.I32(); break;
-        default: InvalidValue();
+        case vaInt8:
+            v = s_.I8();
+            break;
+        case vaInt16:
+            v = s_.I16();
+            break;
+        case vaInt32:
+            v = s_.I32();
+            break;
+        default:
+            InvalidValue();
         }
         s_.Check();
         return v;
@@ -120,11 +167,16 @@ public:
             s_.Check();
             return id;
         }
-        case vaFalse: return "False";
-        case vaTrue: return "True";
-        case vaNil: return "nil";
-        case vaNull: return "Null";
-        default: InvalidValue();
+        case vaFalse:
+            return "False";
+        case vaTrue:
+            return "True";
+        case vaNil:
+            return "nil";
+        case vaNull:
+            return "Null";
+        default:
+            InvalidValue();
         }
     }
 
@@ -151,11 +203,20 @@ public:
     std::string ReadString() {
         std::string out;
         switch (Tag()) {
-        case vaString: out = s_.ShortString(); break;
-        case vaLString: out = s_.Chars(s_.U32()); break;
-        case vaWString: out = WideToText(s_.Bytes(size_t(s_.U32()) * 2)); break;
-        case vaUTF8String: out = Utf8ToText(s_.Chars(s_.U32())); break;
-        default: InvalidValue();
+        case vaString:
+            out = s_.ShortString();
+            break;
+        case vaLString:
+            out = s_.Chars(s_.U32());
+            break;
+        case vaWString:
+            out = WideToText(s_.Bytes(size_t(s_.U32()) * 2));
+            break;
+        case vaUTF8String:
+            out = Utf8ToText(s_.Chars(s_.U32()));
+            break;
+        default:
+            InvalidValue();
         }
         s_.Check();
         return out;
@@ -165,10 +226,11 @@ public:
         if (Peek() != vaNull) coll.ClearItems();
         while (Peek() != vaNull) {
             uint8_t t = Peek();
-            if (t == vaInt8 || t == vaInt16 || t == vaInt32) ReadInteger();  // the item's order: unused
+            if (t == vaInt8 || t == vaInt16 || t == vaInt32) ReadInteger(); // the item's order: unused
             TStreamObject& item = coll.AppendItem();
             if (Tag() != vaList) InvalidValue();
-            while (Peek() != vaNull) ReadProperty(item);
+            while (Peek() != vaNull)
+                ReadProperty(item);
             Tag();
         }
         Tag();
@@ -213,7 +275,8 @@ public:
             size_t start = 0;
             for (;;) {
                 size_t dot = name.find('.', start);
-                std::string part = name.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+                std::string part =
+                    name.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
                 TStreamProperty p;
                 bool found = cur->FindProperty(part, p);
                 if (dot != std::string::npos) {
@@ -244,15 +307,16 @@ public:
         } catch (const EGameError& e) {
             std::string owner = obj.StreamInstanceName();
             if (owner.empty()) owner = obj.StreamClassName();
-            throw EPropertyReadError(Format("Error reading %s%s%s: %s", owner.c_str(), ".", name.c_str(), e.what()));
+            throw EPropertyReadError(
+                Format("Error reading %s%s%s: %s", owner.c_str(), ".", name.c_str(), e.what()));
         }
     }
 
-private:
+  private:
     TByteReader& s_;
 };
 
-}  // namespace
+} // namespace
 
 void ReadPropertyStream(TByteReader& stream, TStreamObject& root) {
     // Resource-entry header: the name's length is taken within an 80-byte zero-filled buffer.
@@ -273,13 +337,14 @@ void ReadPropertyStream(TByteReader& stream, TStreamObject& root) {
     TPropertyReader r(stream);
     if (r.Peek() >= 0xF0) {
         uint8_t prefix = r.Tag();
-        if (prefix & 0x02) r.ReadInteger();  // child position: unused
+        if (prefix & 0x02) r.ReadInteger(); // child position: unused
     }
-    stream.ShortString();  // class name: the root already exists
-    stream.ShortString();  // instance name
+    stream.ShortString(); // class name: the root already exists
+    stream.ShortString(); // instance name
     stream.Check();
 
-    while (r.Peek() != vaNull) r.ReadProperty(root);
+    while (r.Peek() != vaNull)
+        r.ReadProperty(root);
     r.Tag();
     // The list files have no child objects; there is no class registry to create one from.
     if (r.Peek() != vaNull) {
@@ -301,7 +366,8 @@ std::vector<uint8_t> ReadListFile(const std::string& path) {
     std::vector<uint8_t> data;
     uint8_t chunk[65536];
     size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) data.insert(data.end(), chunk, chunk + got);
+    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+        data.insert(data.end(), chunk, chunk + got);
     int err = std::ferror(f) ? errno : 0;
     std::fclose(f);
     if (err) throw EFOpenError(Format("Cannot open file \"%s\". %s", path.c_str(), std::strerror(err)));
@@ -334,7 +400,8 @@ char LowerChar(char c) {
 
 std::string LowerCase(const std::string& s) {
     std::string out = s;
-    for (char& c : out) c = LowerChar(c);
+    for (char& c : out)
+        c = LowerChar(c);
     return out;
 }
 
@@ -414,8 +481,10 @@ void TComponentStreamWriter::Ident(const std::string& name, const std::string& i
 
 void TComponentStreamWriter::Color(const std::string& name, TColor value) {
     std::string ident;
-    if (ColorToIdent(value, ident)) Ident(name, ident);
-    else Integer(name, int32_t(value));
+    if (ColorToIdent(value, ident))
+        Ident(name, ident);
+    else
+        Integer(name, int32_t(value));
 }
 
 void TComponentStreamWriter::Binary(const std::string& name, const std::vector<uint8_t>& bytes) {
@@ -430,13 +499,19 @@ void TComponentStreamWriter::BeginCollection(const std::string& name) {
     out_.U8(vaCollection);
 }
 
-void TComponentStreamWriter::BeginItem() { out_.U8(vaList); }
-void TComponentStreamWriter::EndItem() { out_.U8(vaNull); }
-void TComponentStreamWriter::EndCollection() { out_.U8(vaNull); }
+void TComponentStreamWriter::BeginItem() {
+    out_.U8(vaList);
+}
+void TComponentStreamWriter::EndItem() {
+    out_.U8(vaNull);
+}
+void TComponentStreamWriter::EndCollection() {
+    out_.U8(vaNull);
+}
 
 std::vector<uint8_t> TComponentStreamWriter::Finish() {
-    out_.U8(vaNull);  // end of the root's properties
-    out_.U8(vaNull);  // no child objects
+    out_.U8(vaNull); // end of the root's properties
+    out_.U8(vaNull); // no child objects
     out_.PatchU32(lengthPos_, uint32_t(out_.Size() - streamStart_));
     return out_.Data();
 }

@@ -11,10 +11,27 @@
 
 // Value tags of the encoding.
 enum TValueTag : uint8_t {
-    vaNull = 0x00, vaList = 0x01, vaInt8 = 0x02, vaInt16 = 0x03, vaInt32 = 0x04, vaExtended = 0x05,
-    vaString = 0x06, vaIdent = 0x07, vaFalse = 0x08, vaTrue = 0x09, vaBinary = 0x0A, vaSet = 0x0B,
-    vaLString = 0x0C, vaNil = 0x0D, vaCollection = 0x0E, vaSingle = 0x0F, vaCurrency = 0x10, vaDate = 0x11,
-    vaWString = 0x12, vaInt64 = 0x13, vaUTF8String = 0x14
+    vaNull = 0x00,
+    vaList = 0x01,
+    vaInt8 = 0x02,
+    vaInt16 = 0x03,
+    vaInt32 = 0x04,
+    vaExtended = 0x05,
+    vaString = 0x06,
+    vaIdent = 0x07,
+    vaFalse = 0x08,
+    vaTrue = 0x09,
+    vaBinary = 0x0A,
+    vaSet = 0x0B,
+    vaLString = 0x0C,
+    vaNil = 0x0D,
+    vaCollection = 0x0E,
+    vaSingle = 0x0F,
+    vaCurrency = 0x10,
+    vaDate = 0x11,
+    vaWString = 0x12,
+    vaInt64 = 0x13,
+    vaUTF8String = 0x14
 };
 
 // What kind of value a published property takes (and so which tags it accepts).
@@ -36,7 +53,7 @@ struct TStreamProperty {
 
 // Anything the reader can fill: picture and wave collections, their items, pictures, waves.
 class TStreamObject {
-public:
+  public:
     virtual ~TStreamObject() = default;
     // Class name used in error messages when the object has no instance name.
     virtual std::string StreamClassName() const = 0;
@@ -44,7 +61,8 @@ public:
     virtual std::string StreamInstanceName() const { return {}; }
     // Looks up a published property by name, ignoring case; false when there is none.
     virtual bool FindProperty(const std::string& name, TStreamProperty& out) {
-        (void)name; (void)out;
+        (void)name;
+        (void)out;
         return false;
     }
     // True when the object reads the binary property Name itself (a picture's "Data", ...).
@@ -53,12 +71,15 @@ public:
         return false;
     }
     // Hands the bytes of a defined binary property over, positioned at 0. May raise.
-    virtual void ReadBinaryProperty(const std::string& name, TByteReader& data) { (void)name; (void)data; }
+    virtual void ReadBinaryProperty(const std::string& name, TByteReader& data) {
+        (void)name;
+        (void)data;
+    }
 };
 
 // A collection value: can be emptied and can append an item with default values.
 class TStreamCollection : public TStreamObject {
-public:
+  public:
     // Destroys every item.
     virtual void ClearItems() = 0;
     // Appends a new item with default values and returns it for its properties to be read.
@@ -89,7 +110,7 @@ bool SameText(const std::string& a, const std::string& b);
 // The root object of a list file (picture list or wave list): a component of the given class
 // whose only property, "List", is the collection being loaded.
 class TListFileComponent : public TStreamObject {
-public:
+  public:
     TListFileComponent(std::string className, TStreamCollection& list)
         : className_(std::move(className)), list_(list) {}
     std::string StreamClassName() const override { return className_; }
@@ -100,7 +121,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::string className_;
     TStreamCollection& list_;
 };
@@ -108,14 +129,14 @@ private:
 // Builds a component-stream file: resource header, "TPF0", the root's names, its properties
 // (flat calls, with Begin/End pairs for collections and items), then Finish.
 class TComponentStreamWriter {
-public:
+  public:
     // Header (resource name upper-cased, at most 63 characters), signature, class and instance name.
     TComponentStreamWriter(const std::string& resourceName, const std::string& className,
                            const std::string& instanceName);
     // Property writers: the name as a short string, then the value with the smallest tag.
     void Integer(const std::string& name, int32_t value);
     void Boolean(const std::string& name, bool value);
-    void String(const std::string& name, const std::string& value);  // $06 up to 255 chars, else $0C
+    void String(const std::string& name, const std::string& value); // $06 up to 255 chars, else $0C
     void Ident(const std::string& name, const std::string& ident);
     // Colour: its identifier when it has one, else an integer.
     void Color(const std::string& name, TColor value);
@@ -128,7 +149,7 @@ public:
     // Ends the root's properties and its (empty) child list, fills in the stream length.
     std::vector<uint8_t> Finish();
 
-private:
+  private:
     void Name(const std::string& name);
     void IntegerValue(int32_t value);
     TByteWriter out_;

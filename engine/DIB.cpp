@@ -13,7 +13,9 @@ namespace {
 // Decoded pixels are allocated up front; a tiny RLE payload must not be able to ask for gigabytes.
 constexpr uint64_t kMaxDecodedBytes = uint64_t(1) << 28;
 
-[[noreturn]] void Invalid() { throw EReadError("DIB is invalid"); }
+[[noreturn]] void Invalid() {
+    throw EReadError("DIB is invalid");
+}
 
 // Channel value under Mask, widened to 8 bits by repeating its top bits.
 inline uint8_t Channel(uint32_t px, uint32_t mask) {
@@ -23,11 +25,12 @@ inline uint8_t Channel(uint32_t px, uint32_t mask) {
     int bits = std::bit_width(mask >> shift);
     if (bits >= 8) return uint8_t(v >> (bits - 8));
     uint32_t out = 0;
-    for (int filled = 0; filled < 8; filled += bits) out |= (v << 8) >> filled;
+    for (int filled = 0; filled < 8; filled += bits)
+        out |= (v << 8) >> filled;
     return uint8_t(out >> bits);
 }
 
-}  // namespace
+} // namespace
 
 void TGraphic::ReadRow565(int y, int x, int count, uint16_t* out) const {
     for (int i = 0; i < count; ++i) {
@@ -60,7 +63,8 @@ void TDIBSharedImage::Decode() const {
         uint8_t first = c[i], second = c[i + 1];
         i += 2;
         if (first > 0) {
-            for (int k = 0; k < first; ++k) put(rle4 ? ((k & 1) ? second & 0x0F : second >> 4) : second);
+            for (int k = 0; k < first; ++k)
+                put(rle4 ? ((k & 1) ? second & 0x0F : second >> 4) : second);
         } else if (second == 0) {
             x = 0;
             ++y;
@@ -100,19 +104,19 @@ void ReadDIBImage(TByteReader& data, TDIBSharedImage& im) {
     if (headerSize == 12) {
         width = data.U16();
         height = data.U16();
-        data.U16();  // planes
+        data.U16(); // planes
         bitCount = data.U16();
     } else {
         width = data.I32();
         height = data.I32();
-        data.U16();  // planes
+        data.U16(); // planes
         bitCount = data.U16();
         compression = data.U32();
         imageSize = data.U32();
-        data.U32();  // horizontal resolution
-        data.U32();  // vertical resolution
+        data.U32(); // horizontal resolution
+        data.U32(); // vertical resolution
         colorsUsed = data.U32();
-        data.U32();  // colours important
+        data.U32(); // colours important
     }
     data.Check();
 
@@ -179,7 +183,8 @@ void ReadDIBImage(TByteReader& data, TDIBSharedImage& im) {
     case 1:
     case 2:
         // Run lengths only make sense for the depth they encode.
-        if ((compression == 1 && bitCount != 8) || (compression == 2 && bitCount != 4) || total > kMaxDecodedBytes)
+        if ((compression == 1 && bitCount != 8) || (compression == 2 && bitCount != 4) ||
+            total > kMaxDecodedBytes)
             Invalid();
         out.Compressed = data.Bytes(imageSize);
         data.Check();
@@ -208,17 +213,22 @@ uint32_t TDIB::PixelColor(int x, int y) const {
                (uint32_t(Channel(px, im.BlueMask)) << 16);
     };
     switch (im.BitCount) {
-    case 1: return fromTable((row[x / 8] >> (7 - x % 8)) & 1);
-    case 4: return fromTable((x & 1) ? row[x / 2] & 0x0F : row[x / 2] >> 4);
-    case 8: return fromTable(row[x]);
-    case 16: return fromMasks(uint32_t(row[2 * x] | (row[2 * x + 1] << 8)));
+    case 1:
+        return fromTable((row[x / 8] >> (7 - x % 8)) & 1);
+    case 4:
+        return fromTable((x & 1) ? row[x / 2] & 0x0F : row[x / 2] >> 4);
+    case 8:
+        return fromTable(row[x]);
+    case 16:
+        return fromMasks(uint32_t(row[2 * x] | (row[2 * x + 1] << 8)));
     case 24: {
         const uint8_t* p = row + 3 * size_t(x);
         return fromMasks(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16));
     }
     case 32: {
         const uint8_t* p = row + 4 * size_t(x);
-        return fromMasks(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24));
+        return fromMasks(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
+                         (uint32_t(p[3]) << 24));
     }
     }
     return 0;
@@ -228,8 +238,8 @@ void TDIB::ReadRow565(int y, int x, int count, uint16_t* out) const {
     const TDIBSharedImage& im = *image_;
     // The common paths (palette and plain 24-bit) convert a row without per-pixel dispatch.
     if (y >= 0 && y < im.Height && x >= 0 && count >= 0 && x + count <= im.Width &&
-        (im.BitCount == 8 || (im.BitCount == 24 && im.RedMask == 0xFF0000 && im.GreenMask == 0xFF00 &&
-                              im.BlueMask == 0xFF))) {
+        (im.BitCount == 8 ||
+         (im.BitCount == 24 && im.RedMask == 0xFF0000 && im.GreenMask == 0xFF00 && im.BlueMask == 0xFF))) {
         im.Decode();
         const uint8_t* row = im.Bits.data() + size_t(im.Height - 1 - y) * im.RowLength;
         if (im.BitCount == 8) {
@@ -238,10 +248,12 @@ void TDIB::ReadRow565(int y, int x, int count, uint16_t* out) const {
                 const auto& e = im.ColorTable[i];
                 lut[i] = RGBToPixel565(e[2], e[1], e[0]);
             }
-            for (int i = 0; i < count; ++i) out[i] = lut[row[x + i]];
+            for (int i = 0; i < count; ++i)
+                out[i] = lut[row[x + i]];
         } else {
             const uint8_t* p = row + 3 * size_t(x);
-            for (int i = 0; i < count; ++i, p += 3) out[i] = RGBToPixel565(p[2], p[1], p[0]);
+            for (int i = 0; i < count; ++i, p += 3)
+                out[i] = RGBToPixel565(p[2], p[1], p[0]);
         }
         return;
     }
@@ -322,7 +334,8 @@ void EncodeRLE8Row(const uint8_t* px, int width, TByteWriter& w) {
     int x = 0;
     while (x < width) {
         int run = 1;
-        while (x + run < width && run < 255 && px[x + run] == px[x]) ++run;
+        while (x + run < width && run < 255 && px[x + run] == px[x])
+            ++run;
         if (run >= 2 || width - x < 3) {
             if (run < 2) run = 1;
             w.U8(uint8_t(run));
@@ -333,7 +346,8 @@ void EncodeRLE8Row(const uint8_t* px, int width, TByteWriter& w) {
         // Literal stretch: until a run of 3 equal bytes starts (at least 3, at most 255 bytes).
         int len = 0;
         while (x + len < width && len < 255) {
-            if (x + len + 2 < width && px[x + len] == px[x + len + 1] && px[x + len] == px[x + len + 2]) break;
+            if (x + len + 2 < width && px[x + len] == px[x + len + 1] && px[x + len] == px[x + len + 2])
+                break;
             ++len;
         }
         if (len < 3) {
@@ -350,7 +364,7 @@ void EncodeRLE8Row(const uint8_t* px, int width, TByteWriter& w) {
     }
 }
 
-}  // namespace
+} // namespace
 
 std::vector<uint8_t> EncodeDIB8RLE(int width, int height, const std::vector<uint8_t>& indices,
                                    const std::vector<uint32_t>& palette) {

@@ -11,7 +11,7 @@
 
 // Base of the graphic classes a picture can hold ("TDIB", "TBitmap", "TIcon", "TMetafile").
 class TGraphic {
-public:
+  public:
     virtual ~TGraphic() = default;
     // The registered class name the graphic is stored under.
     virtual std::string ClassName() const = 0;
@@ -32,14 +32,14 @@ public:
 
 // The pixels and layout of a bitmap, shared between copies of a TDIB.
 struct TDIBSharedImage {
-    int Width = 0, Height = 0;      // Height is always positive: rows are kept bottom row first
-    int BitCount = 0;                // 1, 4, 8, 16, 24 or 32
-    uint32_t Compression = 0;        // 0 none, 1 RLE8, 2 RLE4, 3 bit fields
+    int Width = 0, Height = 0; // Height is always positive: rows are kept bottom row first
+    int BitCount = 0;          // 1, 4, 8, 16, 24 or 32
+    uint32_t Compression = 0;  // 0 none, 1 RLE8, 2 RLE4, 3 bit fields
     uint32_t RedMask = 0, GreenMask = 0, BlueMask = 0;
-    std::vector<std::array<uint8_t, 4>> ColorTable;  // blue, green, red, reserved
-    size_t RowLength = 0;            // bytes per stored row, a multiple of 4
-    mutable std::vector<uint8_t> Bits;       // RowLength * Height bytes, bottom row first
-    mutable std::vector<uint8_t> Compressed; // RLE bytes until the pixels are first needed
+    std::vector<std::array<uint8_t, 4>> ColorTable; // blue, green, red, reserved
+    size_t RowLength = 0;                           // bytes per stored row, a multiple of 4
+    mutable std::vector<uint8_t> Bits;              // RowLength * Height bytes, bottom row first
+    mutable std::vector<uint8_t> Compressed;        // RLE bytes until the pixels are first needed
     mutable bool Decoded = true;
     // Decodes the RLE bytes into Bits if that has not happened yet.
     void Decode() const;
@@ -47,7 +47,7 @@ struct TDIBSharedImage {
 
 // A device-independent bitmap.
 class TDIB : public TGraphic {
-public:
+  public:
     TDIB();
     std::string ClassName() const override { return "TDIB"; }
     int Width() const override { return image_->Width; }
@@ -61,14 +61,14 @@ public:
     void LoadFromStream(TByteReader& data) override;
     const TDIBSharedImage& Image() const { return *image_; }
 
-protected:
+  protected:
     std::shared_ptr<TDIBSharedImage> image_;
 };
 
 // A bitmap stored as a 32-bit length and a BMP file image ("BM" file header, then a bitmap as
 // for TDIB); a length of 0 is an empty bitmap.
 class TBitmapGraphic : public TDIB {
-public:
+  public:
     std::string ClassName() const override { return "TBitmap"; }
     std::unique_ptr<TGraphic> Clone() const override;
     void LoadFromStream(TByteReader& data) override;

@@ -7,14 +7,18 @@
 
 TDXTimer::TDXTimer() = default;
 
-TDXTimer::~TDXTimer() { Stop(); }
+TDXTimer::~TDXTimer() {
+    Stop();
+}
 
 void TDXTimer::SetEnabled(bool value) {
     if (enabled_ == value) return;
     enabled_ = value;
     if (Loading) return;
-    if (value) Start();
-    else Stop();
+    if (value)
+        Start();
+    else
+        Stop();
 }
 
 void TDXTimer::SetInterval(int value) {

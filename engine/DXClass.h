@@ -6,7 +6,7 @@
 #include <functional>
 
 class TDXTimer {
-public:
+  public:
     TDXTimer();
     ~TDXTimer();
 
@@ -46,7 +46,7 @@ public:
     // the loop should come back at once), so the main loop can wait for events meanwhile.
     uint32_t Idle();
 
-private:
+  private:
     void Start();
     void Stop();
     void InstallIdle();

@@ -25,7 +25,8 @@ const std::vector<TDisplayMode>& TDXDrawDisplay::Modes() {
     return modes_;
 }
 
-bool TDXDrawDisplay::DynSetSize(int w, int h, int bits, const std::function<bool(const TDisplayMode&)>& apply) {
+bool TDXDrawDisplay::DynSetSize(int w, int h, int bits,
+                                const std::function<bool(const TDisplayMode&)>& apply) {
     if (w <= 0 || h <= 0 || (bits != 8 && bits != 16 && bits != 24 && bits != 32)) return false;
     auto take = [&](const TDisplayMode& m) {
         if (!apply(m)) return false;
@@ -54,7 +55,8 @@ bool TDXDrawDisplay::DynSetSize(int w, int h, int bits, const std::function<bool
         if (!best) return false;
         TDisplayMode chosen = *best;
         if (chosen.BitCount != bits &&
-            std::find(modes.begin(), modes.end(), TDisplayMode{chosen.Width, chosen.Height, bits}) != modes.end())
+            std::find(modes.begin(), modes.end(), TDisplayMode{chosen.Width, chosen.Height, bits}) !=
+                modes.end())
             chosen.BitCount = bits;
         return take(chosen);
     };
@@ -62,12 +64,14 @@ bool TDXDrawDisplay::DynSetSize(int w, int h, int bits, const std::function<bool
     return search(false);
 }
 
-TDXDraw::TDXDraw(platform::Window* window) : window_(window), back_(std::make_unique<TDirectDrawSurface>(this)) {
+TDXDraw::TDXDraw(platform::Window* window)
+    : window_(window), back_(std::make_unique<TDirectDrawSurface>(this)) {
     DeriveActiveOptions();
     Display.ModeSource = [this] {
         std::vector<TDisplayMode> modes;
         if (window_)
-            for (const auto& m : window_->DisplayModes()) modes.push_back({m.Width, m.Height, m.BitCount});
+            for (const auto& m : window_->DisplayModes())
+                modes.push_back({m.Width, m.Height, m.BitCount});
         return modes;
     };
 }
@@ -79,7 +83,8 @@ TDXDraw::~TDXDraw() {
         // Destruction must not throw; the device is gone either way.
     }
     std::vector<TDXDrawListener*> still = listeners_;
-    for (auto it = still.rbegin(); it != still.rend(); ++it) (*it)->DXDrawNotify(*this, dxntDestroying);
+    for (auto it = still.rbegin(); it != still.rend(); ++it)
+        (*it)->DXDrawNotify(*this, dxntDestroying);
 }
 
 void TDXDraw::DeriveActiveOptions() {
@@ -111,8 +116,10 @@ void TDXDraw::SetOptions(const TDXDrawOptions& o) {
     }
     // While initialised only the presentation details follow the asked-for options.
     for (TDXDrawOption f : {doWaitVBlank, doStretch, doCenter}) {
-        if (o.Has(f)) activeOptions_.Include(f);
-        else activeOptions_.Exclude(f);
+        if (o.Has(f))
+            activeOptions_.Include(f);
+        else
+            activeOptions_.Exclude(f);
     }
 }
 
@@ -120,7 +127,8 @@ void TDXDraw::Notify(TDXDrawNotifyType n) {
     // Last registered first; a listener may unregister itself while being told.
     std::vector<TDXDrawListener*> copy = listeners_;
     for (auto it = copy.rbegin(); it != copy.rend(); ++it)
-        if (std::find(listeners_.begin(), listeners_.end(), *it) != listeners_.end()) (*it)->DXDrawNotify(*this, n);
+        if (std::find(listeners_.begin(), listeners_.end(), *it) != listeners_.end())
+            (*it)->DXDrawNotify(*this, n);
 }
 
 void TDXDraw::AddListener(TDXDrawListener* listener) {
@@ -152,7 +160,8 @@ void TDXDraw::InitializeDisplay() {
         Notify(dxntInitializing);
         if (activeOptions_.Has(doFullScreen)) {
             int w = Display.Width(), h = Display.Height(), b = Display.BitCount();
-            bool ok = Display.DynSetSize(w, h, b, [this](const TDisplayMode&) { return window_->SetFullScreen(true); });
+            bool ok = Display.DynSetSize(
+                w, h, b, [this](const TDisplayMode&) { return window_->SetFullScreen(true); });
             if (!ok) throw EDXDrawError(Format("Display mode cannot be changed (%dx%d %dbit)", w, h, b));
         } else if (window_->IsFullScreen()) {
             window_->SetFullScreen(false);
@@ -271,11 +280,19 @@ void TDXDraw::FlipPage() {
     }
 }
 
-int TDXDraw::SurfaceWidth() const { return back_->HasPixels() ? back_->Width() : surfaceWidth_; }
-int TDXDraw::SurfaceHeight() const { return back_->HasPixels() ? back_->Height() : surfaceHeight_; }
+int TDXDraw::SurfaceWidth() const {
+    return back_->HasPixels() ? back_->Width() : surfaceWidth_;
+}
+int TDXDraw::SurfaceHeight() const {
+    return back_->HasPixels() ? back_->Height() : surfaceHeight_;
+}
 
-void TDXDraw::SetSurfaceWidth(int w) { Resize(w, SurfaceHeight()); }
-void TDXDraw::SetSurfaceHeight(int h) { Resize(SurfaceWidth(), h); }
+void TDXDraw::SetSurfaceWidth(int w) {
+    Resize(w, SurfaceHeight());
+}
+void TDXDraw::SetSurfaceHeight(int h) {
+    Resize(SurfaceWidth(), h);
+}
 
 void TDXDraw::Resize(int w, int h) {
     if (inProgress_) return;

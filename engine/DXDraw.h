@@ -8,26 +8,44 @@
 
 #include "engine/Surface.h"
 
-namespace platform { class Window; }
+namespace platform {
+class Window;
+}
 
 // Options of the display device, in their bit order.
 enum TDXDrawOption : uint32_t {
-    doFullScreen, doNoWindowChange, doAllowReboot, doWaitVBlank, doAllowPalette256, doSystemMemory,
-    doStretch, doCenter, doFlip, do3D, doDirectX7Mode, doRetainedMode, doHardware, doSelectDriver, doZBuffer
+    doFullScreen,
+    doNoWindowChange,
+    doAllowReboot,
+    doWaitVBlank,
+    doAllowPalette256,
+    doSystemMemory,
+    doStretch,
+    doCenter,
+    doFlip,
+    do3D,
+    doDirectX7Mode,
+    doRetainedMode,
+    doHardware,
+    doSelectDriver,
+    doZBuffer
 };
 
 // A set of TDXDrawOption as bits.
 class TDXDrawOptions {
-public:
+  public:
     TDXDrawOptions() = default;
-    TDXDrawOptions(std::initializer_list<TDXDrawOption> list) { for (auto o : list) Include(o); }
+    TDXDrawOptions(std::initializer_list<TDXDrawOption> list) {
+        for (auto o : list)
+            Include(o);
+    }
     bool Has(TDXDrawOption o) const { return bits_ & (1u << o); }
     void Include(TDXDrawOption o) { bits_ |= (1u << o); }
     void Exclude(TDXDrawOption o) { bits_ &= ~(1u << o); }
     uint32_t Bits() const { return bits_; }
     bool operator==(const TDXDrawOptions&) const = default;
 
-private:
+  private:
     uint32_t bits_ = 0;
 };
 
@@ -45,7 +63,7 @@ enum TDXDrawNotifyType {
 
 // Anything that follows the display through initialisation, loss and shutdown.
 class TDXDrawListener {
-public:
+  public:
     virtual ~TDXDrawListener() = default;
     // Called with each notice; Sender is the display.
     virtual void DXDrawNotify(TDXDraw& sender, TDXDrawNotifyType notify) = 0;
@@ -59,7 +77,7 @@ struct TDisplayMode {
 
 // Display settings: the mode asked for in full screen and the rules for choosing one.
 class TDXDrawDisplay {
-public:
+  public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     int BitCount() const { return bitCount_; }
@@ -75,11 +93,14 @@ public:
     // Records the chosen mode in Width/Height/BitCount on success.
     bool DynSetSize(int w, int h, int bits, const std::function<bool(const TDisplayMode&)>& apply);
     // Forgets the mode list (at every finalisation).
-    void ClearModes() { modes_.clear(); modesRead_ = false; }
+    void ClearModes() {
+        modes_.clear();
+        modesRead_ = false;
+    }
     // Where the mode list comes from (the platform, or a test's own list).
     std::function<std::vector<TDisplayMode>()> ModeSource;
 
-private:
+  private:
     int width_ = 640, height_ = 480, bitCount_ = 8;
     std::vector<TDisplayMode> modes_;
     bool modesRead_ = false;
@@ -87,7 +108,7 @@ private:
 
 // The display device component (the form's MDXDraw).
 class TDXDraw {
-public:
+  public:
     // Window is the platform window the frames are shown in (may be null for a surface-only
     // device in tests: initialisation then raises "Form not found").
     explicit TDXDraw(platform::Window* window);
@@ -137,7 +158,7 @@ public:
     // Frames presented so far (for tests and benchmarks).
     uint64_t PresentCount() const { return presentCount_; }
 
-private:
+  private:
     void Notify(TDXDrawNotifyType n);
     void DeriveActiveOptions();
     void CreateSurfaces();
@@ -145,7 +166,8 @@ private:
     void Resize(int w, int h);
 
     platform::Window* window_;
-    TDXDrawOptions options_{doAllowReboot, doWaitVBlank, doCenter, doDirectX7Mode, doHardware, doSelectDriver};
+    TDXDrawOptions options_{doAllowReboot,  doWaitVBlank, doCenter,
+                            doDirectX7Mode, doHardware,   doSelectDriver};
     TDXDrawOptions activeOptions_;
     bool initialized_ = false, initializing_ = false, surfacesInitialized_ = false, inProgress_ = false;
     bool everInitialized_ = false, initializeFired_ = false;

@@ -28,15 +28,15 @@ TKeyAssigns TKeyboard::GameAssigns() {
     a[isDown] = {40, 0, 0};
     a[isLeft] = {37, 0, 0};
     a[isRight] = {39, 0, 0};
-    a[isButton1] = {90, 0, 0};   // Z
-    a[isButton2] = {88, 0, 0};   // X
-    a[isButton3] = {67, 0, 0};   // C
-    a[isButton4] = {80, 0, 0};   // P: pause
-    a[isButton5] = {27, 0, 0};   // Esc
-    a[isButton6] = {89, 0, 0};   // Y: yes
-    a[isButton7] = {78, 0, 0};   // N: no
-    a[isButton8] = {32, 0, 0};   // Space: fire
-    a[isButton9] = {13, 0, 0};   // Enter
+    a[isButton1] = {90, 0, 0}; // Z
+    a[isButton2] = {88, 0, 0}; // X
+    a[isButton3] = {67, 0, 0}; // C
+    a[isButton4] = {80, 0, 0}; // P: pause
+    a[isButton5] = {27, 0, 0}; // Esc
+    a[isButton6] = {89, 0, 0}; // Y: yes
+    a[isButton7] = {78, 0, 0}; // N: no
+    a[isButton8] = {32, 0, 0}; // Space: fire
+    a[isButton9] = {13, 0, 0}; // Enter
     return a;
 }
 
@@ -45,7 +45,8 @@ std::vector<uint8_t> TKeyboard::WriteAssigns(const TKeyAssigns& a) {
     out.reserve(InputStateCount * 3 * 4);
     for (const auto& slots : a)
         for (uint32_t code : slots)
-            for (int i = 0; i < 4; ++i) out.push_back(uint8_t(code >> (8 * i)));
+            for (int i = 0; i < 4; ++i)
+                out.push_back(uint8_t(code >> (8 * i)));
     return out;
 }
 
@@ -90,7 +91,8 @@ int32_t TJoystick::ScaleAxis(int32_t position, int32_t axisMin, int32_t axisMax,
     // Positions are measured from the axis minimum, so the centre sits at half.
     int64_t a = int64_t(position) - int64_t(axisMin) - half;
     if (std::llabs(a) <= dz) return 0;
-    double v = a > 0 ? double(a - dz) * range / double(half - dz) : double(a + dz) * range / double(half - dz);
+    double v =
+        a > 0 ? double(a - dz) * range / double(half - dz) : double(a + dz) * range / double(half - dz);
     return int32_t(std::lround(v));
 }
 
@@ -139,7 +141,9 @@ void TDXInput::SetUseDirectInput(bool v) {
     Reinitialize();
 }
 
-bool TDXInput::MayRead() const { return !ActiveOnly || window_->IsForeground(); }
+bool TDXInput::MayRead() const {
+    return !ActiveOnly || window_->IsForeground();
+}
 
 void TDXInput::Reinitialize() {
     Joystick.Close();

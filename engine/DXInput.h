@@ -6,15 +6,48 @@
 #include <cstdint>
 #include <vector>
 
-namespace platform { class Window; }
+namespace platform {
+class Window;
+}
 
 // The 36 input states, in their bit order.
 enum TDXInputState : int {
-    isUp, isDown, isLeft, isRight,
-    isButton1, isButton2, isButton3, isButton4, isButton5, isButton6, isButton7, isButton8,
-    isButton9, isButton10, isButton11, isButton12, isButton13, isButton14, isButton15, isButton16,
-    isButton17, isButton18, isButton19, isButton20, isButton21, isButton22, isButton23, isButton24,
-    isButton25, isButton26, isButton27, isButton28, isButton29, isButton30, isButton31, isButton32,
+    isUp,
+    isDown,
+    isLeft,
+    isRight,
+    isButton1,
+    isButton2,
+    isButton3,
+    isButton4,
+    isButton5,
+    isButton6,
+    isButton7,
+    isButton8,
+    isButton9,
+    isButton10,
+    isButton11,
+    isButton12,
+    isButton13,
+    isButton14,
+    isButton15,
+    isButton16,
+    isButton17,
+    isButton18,
+    isButton19,
+    isButton20,
+    isButton21,
+    isButton22,
+    isButton23,
+    isButton24,
+    isButton25,
+    isButton26,
+    isButton27,
+    isButton28,
+    isButton29,
+    isButton30,
+    isButton31,
+    isButton32,
 };
 constexpr int InputStateCount = 36;
 
@@ -25,9 +58,14 @@ struct TDXInputStates {
     void Include(int s) { Bytes[size_t(s) / 8] |= uint8_t(1u << (s % 8)); }
     void Exclude(int s) { Bytes[size_t(s) / 8] &= uint8_t(~(1u << (s % 8))); }
     void Clear() { Bytes.fill(0); }
-    bool Empty() const { for (auto b : Bytes) if (b) return false; return true; }
+    bool Empty() const {
+        for (auto b : Bytes)
+            if (b) return false;
+        return true;
+    }
     TDXInputStates& operator|=(const TDXInputStates& o) {
-        for (size_t i = 0; i < 5; ++i) Bytes[i] |= o.Bytes[i];
+        for (size_t i = 0; i < 5; ++i)
+            Bytes[i] |= o.Bytes[i];
         return *this;
     }
     bool operator==(const TDXInputStates&) const = default;
@@ -37,22 +75,25 @@ class TDXInput;
 
 // Common part of the three input devices.
 class TCustomInput {
-public:
+  public:
     explicit TCustomInput(TDXInput& owner) : owner_(owner) {}
     virtual ~TCustomInput() = default;
-    bool Enabled = true;          // the device is opened at all
-    bool BindInputStates = true;  // its states are merged into the component's
-    bool ForceFeedback = false;   // not used by the game
-    TDXInputStates States;        // what it reported at its last poll
-    bool Initialized = false;     // open and may be polled
+    bool Enabled = true;         // the device is opened at all
+    bool BindInputStates = true; // its states are merged into the component's
+    bool ForceFeedback = false;  // not used by the game
+    TDXInputStates States;       // what it reported at its last poll
+    bool Initialized = false;    // open and may be polled
 
     // Reads the device into States.
     virtual void Poll() = 0;
     // Opens the device (when Enabled) / closes it.
     virtual void Open() = 0;
-    virtual void Close() { Initialized = false; States.Clear(); }
+    virtual void Close() {
+        Initialized = false;
+        States.Clear();
+    }
 
-protected:
+  protected:
     TDXInput& owner_;
 };
 
@@ -61,9 +102,9 @@ using TKeyAssigns = std::array<std::array<uint32_t, 3>, InputStateCount>;
 
 // The keyboard: a 256-byte key table and the assignment table.
 class TKeyboard : public TCustomInput {
-public:
+  public:
     explicit TKeyboard(TDXInput& owner);
-    std::array<uint8_t, 256> Keys{};  // by virtual-key code, bit 7 set = held
+    std::array<uint8_t, 256> Keys{}; // by virtual-key code, bit 7 set = held
     TKeyAssigns Assigns{};
 
     // The table a keyboard gets when it is made outside a form.
@@ -81,7 +122,7 @@ public:
 
 // The joystick: the ID-th one found, axes scaled to +-Range with a dead zone.
 class TJoystick : public TCustomInput {
-public:
+  public:
     explicit TJoystick(TDXInput& owner) : TCustomInput(owner) {}
     int ID = 0;
     bool AutoCenter = true;
@@ -108,7 +149,7 @@ public:
     void Poll() override;
     void Open() override;
 
-private:
+  private:
     static int Clamp(int v) { return v < 0 ? 0 : v > 100 ? 100 : v; }
     int deadZone_[3] = {50, 50, 50};
     int range_[3] = {1000, 1000, 1000};
@@ -117,15 +158,18 @@ private:
 
 // The mouse: opened but, in this game, never bound into the states.
 class TMouse : public TCustomInput {
-public:
+  public:
     explicit TMouse(TDXInput& owner) : TCustomInput(owner) { BindInputStates = false; }
     void Poll() override { States.Clear(); }
-    void Open() override { Close(); if (Enabled) Initialized = true; }
+    void Open() override {
+        Close();
+        if (Enabled) Initialized = true;
+    }
 };
 
 // The input component (the form's MDXInput).
 class TDXInput {
-public:
+  public:
     // Window is the owning form's window; without one the component cannot exist.
     explicit TDXInput(platform::Window* window);
 
@@ -153,7 +197,7 @@ public:
     // Shortcuts for the game: is the state set?
     bool Has(TDXInputState s) const { return States.Has(s); }
 
-private:
+  private:
     platform::Window* window_;
     bool useDirectInput_ = true;
 };

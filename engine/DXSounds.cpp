@@ -7,10 +7,9 @@
 
 namespace {
 
-
 constexpr uint32_t kBusy = platform::kBufferPlaying | platform::kBufferLooping;
 
-}  // namespace
+} // namespace
 
 // ---- TDirectSoundBuffer ----
 
@@ -39,7 +38,8 @@ void TDirectSoundBuffer::LoadFromWave(const TWave& wave) {
     result_ = made->Lock(p1, n1, p2, n2);
     // A fresh buffer that meets a just-lost output is simply locked again; it is being rebuilt anyway.
     if (result_ == platform::kAudioBufferLost) result_ = made->Lock(p1, n1, p2, n2);
-    if (result_ != platform::kAudioOk) throw EDirectSoundBufferError(Format("%s cannot be locked", "Sound Buffer"));
+    if (result_ != platform::kAudioOk)
+        throw EDirectSoundBufferError(Format("%s cannot be locked", "Sound Buffer"));
     const uint8_t* src = wave.Data().data();
     const size_t total = wave.Data().size();
     const size_t first = std::min<size_t>(n1, total);
@@ -59,12 +59,24 @@ std::unique_ptr<TDirectSoundBuffer> TDirectSoundBuffer::Duplicate() {
     return copy;
 }
 
-void TDirectSoundBuffer::Play(bool looping) { Check(Buffer().Play(looping)); }
-void TDirectSoundBuffer::Stop() { Check(Buffer().Stop()); }
-void TDirectSoundBuffer::SetPosition(uint32_t byteOffset) { Check(Buffer().SetCurrentPosition(byteOffset)); }
-void TDirectSoundBuffer::SetFrequency(uint32_t hz) { Check(Buffer().SetFrequency(hz)); }
-void TDirectSoundBuffer::SetPan(int32_t pan) { Check(Buffer().SetPan(pan)); }
-void TDirectSoundBuffer::SetVolume(int32_t volume) { Check(Buffer().SetVolume(volume)); }
+void TDirectSoundBuffer::Play(bool looping) {
+    Check(Buffer().Play(looping));
+}
+void TDirectSoundBuffer::Stop() {
+    Check(Buffer().Stop());
+}
+void TDirectSoundBuffer::SetPosition(uint32_t byteOffset) {
+    Check(Buffer().SetCurrentPosition(byteOffset));
+}
+void TDirectSoundBuffer::SetFrequency(uint32_t hz) {
+    Check(Buffer().SetFrequency(hz));
+}
+void TDirectSoundBuffer::SetPan(int32_t pan) {
+    Check(Buffer().SetPan(pan));
+}
+void TDirectSoundBuffer::SetVolume(int32_t volume) {
+    Check(Buffer().SetVolume(volume));
+}
 
 uint32_t TDirectSoundBuffer::Status() {
     uint32_t s = 0;
@@ -86,7 +98,8 @@ void TDXSound::Notify(TDXSoundNotifyType n) {
     // Last registered first; a listener may unregister itself (or others) while being told.
     const std::vector<TDXSoundListener*> snapshot = listeners_;
     for (auto it = snapshot.rbegin(); it != snapshot.rend(); ++it) {
-        if (std::find(listeners_.begin(), listeners_.end(), *it) != listeners_.end()) (*it)->DXSoundNotify(*this, n);
+        if (std::find(listeners_.begin(), listeners_.end(), *it) != listeners_.end())
+            (*it)->DXSoundNotify(*this, n);
     }
 }
 
@@ -151,8 +164,10 @@ platform::AudioOutput& TDXSound::DSound() {
 
 uint32_t TDXSound::BufferFlags() const {
     uint32_t flags = kBufferCtrlFrequency | kBufferCtrlPan | kBufferCtrlVolume;
-    if (Options.Has(soStickyFocus)) flags |= kBufferStickyFocus;
-    else if (Options.Has(soGlobalFocus)) flags |= kBufferGlobalFocus;
+    if (Options.Has(soStickyFocus))
+        flags |= kBufferStickyFocus;
+    else if (Options.Has(soGlobalFocus))
+        flags |= kBufferGlobalFocus;
     return flags;
 }
 
@@ -179,9 +194,13 @@ void TDXSound::HandleResult(platform::AudioResult r) {
 
 TWaveCollectionItem::TWaveCollectionItem(TWaveCollection& collection) : THashCollectionItem(collection) {}
 
-TWaveCollectionItem::~TWaveCollectionItem() { ReleaseBuffers(); }
+TWaveCollectionItem::~TWaveCollectionItem() {
+    ReleaseBuffers();
+}
 
-TWaveCollection& TWaveCollectionItem::Owner() const { return static_cast<TWaveCollection&>(Collection()); }
+TWaveCollection& TWaveCollectionItem::Owner() const {
+    return static_cast<TWaveCollection&>(Collection());
+}
 
 void TWaveCollectionItem::SetLooped(bool looped) {
     if (looped == looped_) return;
@@ -247,7 +266,7 @@ void TWaveCollectionItem::StartPlayback(bool wait) {
     auto haveMain = [this] { return main_ && main_->Made(); };
     if (looped_) {
         if (!haveMain()) RebuildBuffer();
-        if (!haveMain()) return;  // nothing to loop (no samples)
+        if (!haveMain()) return; // nothing to loop (no samples)
         main_->Stop();
         main_->SetPosition(0);
         main_->Play(true);
@@ -278,7 +297,8 @@ void TWaveCollectionItem::StartPlayback(bool wait) {
     ApplySettings(*chosen);
     chosen->Play(false);
     if (wait) {
-        while (chosen->Status() & kBusy) platform::GameClock().Sleep(10);
+        while (chosen->Status() & kBusy)
+            platform::GameClock().Sleep(10);
     }
 }
 
@@ -286,7 +306,8 @@ void TWaveCollectionItem::StopPlayback() {
     if (!ready_) return;
     if (!main_) throw EDirectSoundBufferError(Format("%s not made", "IDirectSoundBuffer"));
     main_->Stop();
-    for (auto& b : playBuffers_) b->Stop();
+    for (auto& b : playBuffers_)
+        b->Stop();
 }
 
 bool TWaveCollectionItem::FindProperty(const std::string& name, TStreamProperty& out) {
@@ -310,7 +331,9 @@ bool TWaveCollectionItem::FindProperty(const std::string& name, TStreamProperty&
 
 // ---- TWaveCollection ----
 
-TWaveCollection::~TWaveCollection() { Clear(); }
+TWaveCollection::~TWaveCollection() {
+    Clear();
+}
 
 TWaveCollectionItem& TWaveCollection::Add() {
     return static_cast<TWaveCollectionItem&>(AddItem(std::make_unique<TWaveCollectionItem>(*this)));
@@ -360,21 +383,26 @@ std::vector<uint8_t> TWaveCollection::SaveListStream(const std::string& resource
 void TWaveCollection::AttachSound(TDXSound* sound) {
     DetachSound();
     sound_ = sound;
-    for (int i = 0; i < Count(); ++i) Items(i)->MakeReady();
+    for (int i = 0; i < Count(); ++i)
+        Items(i)->MakeReady();
 }
 
 void TWaveCollection::DetachSound() {
-    for (int i = 0; i < Count(); ++i) Items(i)->ReleaseBuffers();
+    for (int i = 0; i < Count(); ++i)
+        Items(i)->ReleaseBuffers();
     sound_ = nullptr;
 }
 
 void TWaveCollection::RebuildBuffers() {
-    for (int i = 0; i < Count(); ++i) Items(i)->RebuildBuffer();
+    for (int i = 0; i < Count(); ++i)
+        Items(i)->RebuildBuffer();
 }
 
 // ---- TDXWaveList ----
 
-TDXWaveList::~TDXWaveList() { SetDXSound(nullptr); }
+TDXWaveList::~TDXWaveList() {
+    SetDXSound(nullptr);
+}
 
 void TDXWaveList::SetDXSound(TDXSound* sound) {
     if (sound == sound_) return;
@@ -385,10 +413,19 @@ void TDXWaveList::SetDXSound(TDXSound* sound) {
 
 void TDXWaveList::DXSoundNotify(TDXSound& sender, TDXSoundNotifyType notify) {
     switch (notify) {
-    case dsntDestroying: SetDXSound(nullptr); break;
-    case dsntInitializing: break;
-    case dsntInitialize: Items.AttachSound(&sender); break;
-    case dsntFinalize: Items.DetachSound(); break;
-    case dsntRestore: Items.RebuildBuffers(); break;
+    case dsntDestroying:
+        SetDXSound(nullptr);
+        break;
+    case dsntInitializing:
+        break;
+    case dsntInitialize:
+        Items.AttachSound(&sender);
+        break;
+    case dsntFinalize:
+        Items.DetachSound();
+        break;
+    case dsntRestore:
+        Items.RebuildBuffers();
+        break;
     }
 }

@@ -14,9 +14,14 @@
 #include "platform/Audio.h"
 
 // The sound service itself failed ("DirectSound cannot be initialized", "IDirectSound not made").
-class EDirectSoundError : public EGameError { using EGameError::EGameError; };
-// A device buffer failed ("Sound Buffer cannot be made", "... cannot be locked", "IDirectSoundBuffer not made").
-class EDirectSoundBufferError : public EGameError { using EGameError::EGameError; };
+class EDirectSoundError : public EGameError {
+    using EGameError::EGameError;
+};
+// A device buffer failed ("Sound Buffer cannot be made", "... cannot be locked", "IDirectSoundBuffer not
+// made").
+class EDirectSoundBufferError : public EGameError {
+    using EGameError::EGameError;
+};
 
 class TDXSound;
 class TDXWaveList;
@@ -38,7 +43,7 @@ enum TDXSoundNotifyType { dsntDestroying, dsntInitializing, dsntInitialize, dsnt
 
 // Anything that follows the sound device through initialisation, restore and shutdown.
 class TDXSoundListener {
-public:
+  public:
     virtual ~TDXSoundListener() = default;
     // Called with each notice; Sender is the device.
     virtual void DXSoundNotify(TDXSound& sender, TDXSoundNotifyType notify) = 0;
@@ -51,7 +56,7 @@ inline constexpr uint32_t kBufferStickyFocus = 0x4000, kBufferGlobalFocus = 0x80
 // A device buffer of a sound device: creates, fills and drives one platform buffer and remembers
 // the result of every call. A lost output reported by any call restores the device once.
 class TDirectSoundBuffer {
-public:
+  public:
     explicit TDirectSoundBuffer(TDXSound& sound) : sound_(sound) {}
 
     // Makes a new platform buffer for Wave and copies its samples in; raises
@@ -78,7 +83,7 @@ public:
     // Result of the last platform call.
     platform::AudioResult LastResult() const { return result_; }
 
-private:
+  private:
     // The platform buffer; raises "IDirectSoundBuffer not made" when there is none.
     platform::SoundBuffer& Buffer();
     void Check(platform::AudioResult r);
@@ -90,7 +95,7 @@ private:
 
 // The sound device component (the form's MDXSound).
 class TDXSound {
-public:
+  public:
     // Owner is the form that owns the component (the main form passes itself); without one
     // InitializeSound raises "Form not found".
     explicit TDXSound(const void* owner);
@@ -132,7 +137,7 @@ public:
     // Called by buffers with every platform result: a lost output restores the device.
     void HandleResult(platform::AudioResult r);
 
-private:
+  private:
     void Notify(TDXSoundNotifyType n);
 
     const void* owner_;
@@ -144,7 +149,7 @@ private:
 
 // A named sound of a wave list.
 class TWaveCollectionItem : public THashCollectionItem, public TStreamObject {
-public:
+  public:
     explicit TWaveCollectionItem(TWaveCollection& collection);
     ~TWaveCollectionItem() override;
 
@@ -191,7 +196,7 @@ public:
     std::string StreamInstanceName() const override { return Name(); }
     bool FindProperty(const std::string& name, TStreamProperty& out) override;
 
-private:
+  private:
     friend class TWaveCollection;
     void MakeReady();
     void ReleaseBuffers();
@@ -209,7 +214,7 @@ private:
 
 // The named sounds of a wave list, in file order.
 class TWaveCollection : public THashCollection, public TStreamCollection {
-public:
+  public:
     explicit TWaveCollection(TDXWaveList* owner = nullptr) : owner_(owner) {}
     ~TWaveCollection() override;
 
@@ -245,14 +250,14 @@ public:
     void ClearItems() override { Clear(); }
     TStreamObject& AppendItem() override { return Add(); }
 
-private:
+  private:
     TDXWaveList* owner_;
     TDXSound* sound_ = nullptr;
 };
 
 // The wave list component (the form's MDXWaveList): its device binding and its sounds.
 class TDXWaveList : public TDXSoundListener {
-public:
+  public:
     TDXWaveList() : Items(this) {}
     ~TDXWaveList() override;
     TDXWaveList(const TDXWaveList&) = delete;
@@ -269,6 +274,6 @@ public:
     // Follows the device: attach on initialise, detach on finalise, rebuild on restore.
     void DXSoundNotify(TDXSound& sender, TDXSoundNotifyType notify) override;
 
-private:
+  private:
     TDXSound* sound_ = nullptr;
 };

@@ -29,7 +29,7 @@ int64_t ModPositive(int64_t a, int64_t m) {
 
 const std::vector<TSprite*> kNoSprites;
 
-}  // namespace
+} // namespace
 
 // ---- TSprite --------------------------------------------------------------------------------
 
@@ -92,19 +92,25 @@ void TSprite::Render() {}
 
 void TSprite::Advance(int) {}
 
-TRect TSprite::WorldRect() const { return Bounds(TruncInt(WorldX()), TruncInt(WorldY()), Width, Height); }
+TRect TSprite::WorldRect() const {
+    return Bounds(TruncInt(WorldX()), TruncInt(WorldY()), Width, Height);
+}
 
-bool TSprite::HitTest(TSprite*) { return true; }
+bool TSprite::HitTest(TSprite*) {
+    return true;
+}
 
 double TSprite::WorldX() const {
     double x = 0;
-    for (const TSprite* s = this; s; s = s->parent_) x += s->X;
+    for (const TSprite* s = this; s; s = s->parent_)
+        x += s->X;
     return x;
 }
 
 double TSprite::WorldY() const {
     double y = 0;
-    for (const TSprite* s = this; s; s = s->parent_) y += s->Y;
+    for (const TSprite* s = this; s; s = s->parent_)
+        y += s->Y;
     return y;
 }
 
@@ -117,7 +123,9 @@ void TSprite::SetZ(int32_t z) {
     }
 }
 
-int TSprite::ChildCount() const { return children_ ? int(children_->size()) : 0; }
+int TSprite::ChildCount() const {
+    return children_ ? int(children_->size()) : 0;
+}
 
 TSprite* TSprite::Child(int index) const {
     if (!children_) throw ESpriteError(Format("Index of the list exceeds the range. (%d)", index));
@@ -126,10 +134,13 @@ TSprite* TSprite::Child(int index) const {
     return (*children_)[size_t(index)];
 }
 
-const std::vector<TSprite*>& TSprite::DrawOrder() const { return drawOrder_ ? *drawOrder_ : kNoSprites; }
+const std::vector<TSprite*>& TSprite::DrawOrder() const {
+    return drawOrder_ ? *drawOrder_ : kNoSprites;
+}
 
 void TSprite::DestroyChildren() {
-    while (ChildCount() > 0) delete children_->back();
+    while (ChildCount() > 0)
+        delete children_->back();
 }
 
 void TSprite::AdvanceAll(int moveCount) {
@@ -137,7 +148,8 @@ void TSprite::AdvanceAll(int moveCount) {
     Advance(moveCount);
     // The count is taken once: sprites created during the walk wait for the next frame.
     const int count = ChildCount();
-    for (int i = 0; i < count && i < ChildCount(); ++i) Child(i)->AdvanceAll(moveCount);
+    for (int i = 0; i < count && i < ChildCount(); ++i)
+        Child(i)->AdvanceAll(moveCount);
 }
 
 void TSprite::RenderAll() {
@@ -149,7 +161,8 @@ void TSprite::RenderAll() {
         ++engine_->RenderedCount;
     }
     // By index: a sprite may change its own Z while drawing.
-    for (size_t i = 0; drawOrder_ && i < drawOrder_->size(); ++i) (*drawOrder_)[i]->RenderAll();
+    for (size_t i = 0; drawOrder_ && i < drawOrder_->size(); ++i)
+        (*drawOrder_)[i]->RenderAll();
 }
 
 int TSprite::Collide() {
@@ -159,7 +172,8 @@ int TSprite::Collide() {
     e.CollisionStop = false;
     e.ColliderRect = WorldRect();
     e.Collider = this;
-    for (int i = 0; i < e.ChildCount(); ++i) CollideVisit(e, e.Child(i));
+    for (int i = 0; i < e.ChildCount(); ++i)
+        CollideVisit(e, e.Child(i));
     e.Collider = nullptr;
     return e.HitCount;
 }
@@ -167,21 +181,24 @@ int TSprite::Collide() {
 void TSprite::CollideVisit(TSpriteEngine& e, TSprite* candidate) {
     if (e.CollisionStop || !candidate->CollisionEnabled) return;
     TSprite* collider = e.Collider;
-    if (candidate != collider && Overlap(candidate->WorldRect(), e.ColliderRect) && collider->HitTest(candidate) &&
-        candidate->HitTest(collider)) {
+    if (candidate != collider && Overlap(candidate->WorldRect(), e.ColliderRect) &&
+        collider->HitTest(candidate) && candidate->HitTest(collider)) {
         ++e.HitCount;
         collider->CollideWith(candidate, e.CollisionStop);
         if (!collider->CollisionEnabled) e.CollisionStop = true;
     }
     if (e.CollisionStop) return;
-    for (int i = 0; i < candidate->ChildCount(); ++i) CollideVisit(e, candidate->Child(i));
+    for (int i = 0; i < candidate->ChildCount(); ++i)
+        CollideVisit(e, candidate->Child(i));
 }
 
 // ---- TImageSprite ---------------------------------------------------------------------------
 
 TImageSprite::TImageSprite(TSprite* parent) : TSprite(parent) {}
 
-int TImageSprite::CurrentPattern() const { return TruncInt(AnimPosition) + AnimFirst; }
+int TImageSprite::CurrentPattern() const {
+    return TruncInt(AnimPosition) + AnimFirst;
+}
 
 TRect TImageSprite::WorldRect() const {
     int64_t left = TruncInt(WorldX()), top = TruncInt(WorldY());
@@ -261,7 +278,7 @@ bool PixelsMeet(const TLockedPixels& a, const TLockedPixels& b, int w, int h) {
     return false;
 }
 
-}  // namespace
+} // namespace
 
 bool TImageSprite::HitTest(TSprite* other) {
     auto* o = dynamic_cast<TImageSprite*>(other);
@@ -274,10 +291,11 @@ bool TImageSprite::HitTest(TSprite* other) {
     if (both.IsEmpty()) return false;
     TDirectDrawSurface* sa = Image ? Image->SurfaceOfPattern(CurrentPattern()) : nullptr;
     TDirectDrawSurface* sb = o->Image ? o->Image->SurfaceOfPattern(o->CurrentPattern()) : nullptr;
-    if (!sa || !sb) return true;  // nothing to compare: the rectangles decide
+    if (!sa || !sb) return true; // nothing to compare: the rectangles decide
 
     // Source areas: the overlap in each pattern's own coordinates, clipped to the pattern surfaces.
-    const TRect pa = Image->PatternBounds(CurrentPattern()), pb = o->Image->PatternBounds(o->CurrentPattern());
+    const TRect pa = Image->PatternBounds(CurrentPattern()),
+                pb = o->Image->PatternBounds(o->CurrentPattern());
     const int ax = pa.Left + both.Left - ra.Left, ay = pa.Top + both.Top - ra.Top;
     const int bx = pb.Left + both.Left - rb.Left, by = pb.Top + both.Top - rb.Top;
     int w = both.Width(), h = both.Height();
@@ -291,7 +309,8 @@ bool TImageSprite::HitTest(TSprite* other) {
     if (sa == sb) {
         // One surface holds both patterns: it can only be locked once, so compare through the first lock.
         lb = la;
-        lb.Bits = static_cast<uint8_t*>(la.Bits) + (by - ay) * la.Pitch + (bx - ax) * (la.Format.BitCount / 8);
+        lb.Bits =
+            static_cast<uint8_t*>(la.Bits) + (by - ay) * la.Pitch + (bx - ax) * (la.Format.BitCount / 8);
         const bool hit = PixelsMeet(la, lb, w, h);
         sa->UnlockPixels();
         return hit;
@@ -308,7 +327,9 @@ bool TImageSprite::HitTest(TSprite* other) {
 
 // ---- TBackgroundSprite ----------------------------------------------------------------------
 
-TBackgroundSprite::TBackgroundSprite(TSprite* parent) : TSprite(parent) { CollisionEnabled = false; }
+TBackgroundSprite::TBackgroundSprite(TSprite* parent) : TSprite(parent) {
+    CollisionEnabled = false;
+}
 
 void TBackgroundSprite::ResizeMap(int columns, int rows) {
     if (columns == columns_ && rows == rows_) return;
@@ -386,8 +407,8 @@ bool TBackgroundSprite::HitTest(TSprite* other) {
     const int w = pb.Width(), h = pb.Height();
     if (w <= 0 || h <= 0) return true;
     const TRect mine = WorldRect(), theirs = other->WorldRect();
-    TRect inter{std::max(mine.Left, theirs.Left), std::max(mine.Top, theirs.Top), std::min(mine.Right, theirs.Right),
-                std::min(mine.Bottom, theirs.Bottom)};
+    TRect inter{std::max(mine.Left, theirs.Left), std::max(mine.Top, theirs.Top),
+                std::min(mine.Right, theirs.Right), std::min(mine.Bottom, theirs.Bottom)};
     if (inter.IsEmpty()) return false;
     const int sx = TruncInt(WorldX()), sy = TruncInt(WorldY());
     inter = TRect{inter.Left - sx, inter.Top - sy, inter.Right - sx, inter.Bottom - sy};
@@ -405,7 +426,9 @@ bool TBackgroundSprite::HitTest(TSprite* other) {
 TSpriteEngine::TSpriteEngine() : TSprite(nullptr) {}
 
 // The sprites are freed while the root is still whole: each of them counts itself off it.
-TSpriteEngine::~TSpriteEngine() { DestroyChildren(); }
+TSpriteEngine::~TSpriteEngine() {
+    DestroyChildren();
+}
 
 void TSpriteEngine::SetSurface(TDirectDrawSurface* surface) {
     surface_ = surface;
@@ -433,7 +456,9 @@ void TDXSpriteEngine::SetDXDraw(TDXDraw* dxDraw) {
     if (dxDraw_) dxDraw_->AddListener(this);
 }
 
-void TDXSpriteEngine::Move(int moveCount) { engine_->AdvanceAll(moveCount); }
+void TDXSpriteEngine::Move(int moveCount) {
+    engine_->AdvanceAll(moveCount);
+}
 
 void TDXSpriteEngine::Draw() {
     if (dxDraw_ && dxDraw_->Initialized()) engine_->RenderAll();

@@ -15,7 +15,7 @@ class TSpriteEngine;
 // A sprite is created on the heap under its parent (which then owns it) and freed with delete,
 // which first frees its own subtree and then unlinks it from its parent at once.
 class TSprite {
-public:
+  public:
     // Links the new sprite in under Parent (null only for an engine root).
     explicit TSprite(TSprite* parent);
     virtual ~TSprite();
@@ -61,13 +61,13 @@ public:
     // Tests this sprite against the whole tree, calls CollideWith for each hit, returns the hits.
     int Collide();
 
-    bool CollisionEnabled = true;  // takes part in collision tests, with its subtree
-    bool MoveEnabled = true;       // is advanced, with its subtree
-    bool Visible = true;           // is drawn, with its subtree
-    double X = 0, Y = 0;           // position relative to the parent
+    bool CollisionEnabled = true; // takes part in collision tests, with its subtree
+    bool MoveEnabled = true;      // is advanced, with its subtree
+    bool Visible = true;          // is drawn, with its subtree
+    double X = 0, Y = 0;          // position relative to the parent
     int32_t Width = 0, Height = 0;
 
-private:
+  private:
     void AddChild(TSprite* child);
     void RemoveChild(TSprite* child);
     void InsertDrawOrder(TSprite* child);
@@ -83,7 +83,7 @@ private:
 
 // A sprite drawing one pattern of a picture item, with a pattern animation.
 class TImageSprite : public TSprite {
-public:
+  public:
     explicit TImageSprite(TSprite* parent);
 
     // Draws the current pattern at ImageRect (colour-keyed when the item is transparent).
@@ -100,19 +100,19 @@ public:
     // WorldRect moved so that the picture's frame is centred in Width x Height.
     TRect ImageRect() const;
 
-    int32_t AnimFrames = 0;     // patterns the animation runs through
-    bool AnimLoop = false;      // wraps round instead of resting on the last pattern
-    double AnimPosition = 0;    // current position in patterns
-    double AnimRate = 0;        // patterns per unit of move count
-    int32_t AnimFirst = 0;      // pattern shown at position 0
-    TPictureCollectionItem* Image = nullptr;  // not owned
-    bool PixelExact = false;    // collisions with other image sprites compare pixels
-    bool Tiled = false;         // the rectangle wraps round the surface
+    int32_t AnimFrames = 0;                  // patterns the animation runs through
+    bool AnimLoop = false;                   // wraps round instead of resting on the last pattern
+    double AnimPosition = 0;                 // current position in patterns
+    double AnimRate = 0;                     // patterns per unit of move count
+    int32_t AnimFirst = 0;                   // pattern shown at position 0
+    TPictureCollectionItem* Image = nullptr; // not owned
+    bool PixelExact = false;                 // collisions with other image sprites compare pixels
+    bool Tiled = false;                      // the rectangle wraps round the surface
 };
 
 // A grid of cells, each drawing one pattern of one picture item; solid cells collide.
 class TBackgroundSprite : public TSprite {
-public:
+  public:
     explicit TBackgroundSprite(TSprite* parent);
 
     // Draws the visible cells (the whole surface when Tiled).
@@ -133,10 +133,10 @@ public:
     int MapColumns() const { return columns_; }
     int MapRows() const { return rows_; }
 
-    TPictureCollectionItem* Image = nullptr;  // not owned
-    bool Tiled = false;  // the grid repeats endlessly over the surface
+    TPictureCollectionItem* Image = nullptr; // not owned
+    bool Tiled = false;                      // the grid repeats endlessly over the surface
 
-private:
+  private:
     std::vector<int32_t> cells_;
     std::vector<uint8_t> solid_;
     int columns_ = 0, rows_ = 0;
@@ -144,7 +144,7 @@ private:
 
 // The root of a sprite tree: the target surface, counters and the collision query's state.
 class TSpriteEngine : public TSprite {
-public:
+  public:
     TSpriteEngine();
     // Frees every sprite of the tree.
     ~TSpriteEngine() override;
@@ -160,16 +160,16 @@ public:
     bool CollisionStop = false; // set to end the running query
     TRect ColliderRect;         // WorldRect of the querying sprite
     TSprite* Collider = nullptr;
-    int32_t RenderedCount = 0;  // sprites drawn by the last render
+    int32_t RenderedCount = 0; // sprites drawn by the last render
 
-private:
+  private:
     TDirectDrawSurface* surface_ = nullptr;
     TRect surfaceRect_;
 };
 
 // The form's sprite engine component (MDXSpriteEngine): owns the root and follows a display.
 class TDXSpriteEngine : public TDXDrawListener {
-public:
+  public:
     TDXSpriteEngine();
     ~TDXSpriteEngine() override;
     TDXSpriteEngine(const TDXSpriteEngine&) = delete;
@@ -189,15 +189,14 @@ public:
     // Display notices: destroying forgets the display, initialise/finalise set the surface.
     void DXDrawNotify(TDXDraw& sender, TDXDrawNotifyType notify) override;
 
-private:
+  private:
     std::unique_ptr<TSpriteEngine> engine_;
     TDXDraw* dxDraw_ = nullptr;
 };
 
 // Destroys the sprite a variable points at (taking it out of its parent) and empties the
 // variable; nothing when it is already empty. The one way the game frees a sprite it holds.
-template <class T>
-void FreeSprite(T*& sprite) {
+template <class T> void FreeSprite(T*& sprite) {
     delete sprite;
     sprite = nullptr;
 }

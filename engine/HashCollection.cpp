@@ -3,7 +3,9 @@
 
 #include "engine/ComponentStream.h"
 
-THashCollectionItem::~THashCollectionItem() { Unlink(); }
+THashCollectionItem::~THashCollectionItem() {
+    Unlink();
+}
 
 void THashCollectionItem::Link() {
     bucket_ = THashCollection::NameHash(name_);
@@ -16,8 +18,10 @@ void THashCollectionItem::Link() {
 
 void THashCollectionItem::Unlink() {
     if (bucket_ < 0) return;
-    if (prev_) prev_->next_ = next_;
-    else collection_->buckets_[bucket_] = next_;
+    if (prev_)
+        prev_->next_ = next_;
+    else
+        collection_->buckets_[bucket_] = next_;
     if (next_) next_->prev_ = prev_;
     prev_ = next_ = nullptr;
     bucket_ = -1;
@@ -30,7 +34,9 @@ void THashCollectionItem::SetName(const std::string& name) {
     Link();
 }
 
-THashCollection::~THashCollection() { Clear(); }
+THashCollection::~THashCollection() {
+    Clear();
+}
 
 int THashCollection::NameHash(const std::string& name) {
     std::string s = LowerCase(name);
@@ -63,10 +69,12 @@ void THashCollection::Delete(int index) {
     // Detach from the vector first so the item's destructor sees a consistent collection.
     std::unique_ptr<THashCollectionItem> doomed = std::move(items_[size_t(index)]);
     items_.erase(items_.begin() + index);
-    for (size_t i = size_t(index); i < items_.size(); ++i) items_[i]->index_ = int(i);
+    for (size_t i = size_t(index); i < items_.size(); ++i)
+        items_[i]->index_ = int(i);
     doomed.reset();
 }
 
 void THashCollection::Clear() {
-    while (!items_.empty()) Delete(Count() - 1);
+    while (!items_.empty())
+        Delete(Count() - 1);
 }

@@ -9,7 +9,7 @@ class THashCollection;
 // An item of a THashCollection: its Name (the lookup key), its index and its bucket links.
 // Items are created and owned by their collection (THashCollection::AddItem).
 class THashCollectionItem {
-public:
+  public:
     virtual ~THashCollectionItem();
     THashCollectionItem(const THashCollectionItem&) = delete;
     THashCollectionItem& operator=(const THashCollectionItem&) = delete;
@@ -24,11 +24,11 @@ public:
     // The owning collection.
     THashCollection& Collection() const { return *collection_; }
 
-protected:
+  protected:
     // Items are made by their collection's Add (see THashCollection::AddItem).
     explicit THashCollectionItem(THashCollection& collection) : collection_(&collection) {}
 
-private:
+  private:
     friend class THashCollection;
     void Link();
     void Unlink();
@@ -43,7 +43,7 @@ private:
 
 // Owns its items in order and finds them by name (ignoring case) through 256 hash buckets.
 class THashCollection {
-public:
+  public:
     THashCollection() = default;
     virtual ~THashCollection();
     THashCollection(const THashCollection&) = delete;
@@ -63,11 +63,11 @@ public:
     // The bucket (0-255) of a name: from its lower-cased length, second-to-last and first characters.
     static int NameHash(const std::string& name);
 
-protected:
+  protected:
     // Takes ownership of a new item, appends it and links it into bucket 0 (empty name).
     THashCollectionItem& AddItem(std::unique_ptr<THashCollectionItem> item);
 
-private:
+  private:
     friend class THashCollectionItem;
     std::vector<std::unique_ptr<THashCollectionItem>> items_;
     THashCollectionItem* buckets_[256] = {};

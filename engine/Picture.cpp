@@ -28,12 +28,13 @@ std::vector<uint8_t> EncodeImage(const TDIBSharedImage& im) {
         w.U32(im.GreenMask);
         w.U32(im.BlueMask);
     }
-    for (const auto& e : im.ColorTable) w.Bytes(e.data(), 4);
+    for (const auto& e : im.ColorTable)
+        w.Bytes(e.data(), 4);
     w.Bytes(pixels);
     return w.Data();
 }
 
-}  // namespace
+} // namespace
 
 void TPicture::Assign(const TPicture& other) {
     if (&other == this) return;
@@ -44,8 +45,10 @@ void TPicture::ReadData(TByteReader& data) {
     std::string cls = data.ShortString();
     data.Check();
     std::unique_ptr<TGraphic> g;
-    if (cls == "TDIB") g = std::make_unique<TDIB>();
-    else if (cls == "TBitmap") g = std::make_unique<TBitmapGraphic>();
+    if (cls == "TDIB")
+        g = std::make_unique<TDIB>();
+    else if (cls == "TBitmap")
+        g = std::make_unique<TBitmapGraphic>();
     // "TIcon" and "TMetafile" are known classes the game never draws; they, and unknown
     // names, leave the picture empty.
     if (g) g->LoadFromStream(data);
@@ -61,7 +64,9 @@ std::vector<uint8_t> TPicture::WriteData() const {
     return MakeDIBPayload(body);
 }
 
-bool TPicture::DefinesBinaryProperty(const std::string& name) const { return SameText(name, "Data"); }
+bool TPicture::DefinesBinaryProperty(const std::string& name) const {
+    return SameText(name, "Data");
+}
 
 void TPicture::ReadBinaryProperty(const std::string& name, TByteReader& data) {
     if (SameText(name, "Data")) ReadData(data);

@@ -10,10 +10,13 @@
 
 // The Picture of a picture item. Defines the binary property "Data".
 class TPicture : public TStreamObject {
-public:
+  public:
     TPicture() = default;
     TPicture(const TPicture& other) { Assign(other); }
-    TPicture& operator=(const TPicture& other) { Assign(other); return *this; }
+    TPicture& operator=(const TPicture& other) {
+        Assign(other);
+        return *this;
+    }
 
     // The graphic, or null when the picture is empty.
     const TGraphic* Graphic() const { return graphic_.get(); }
@@ -33,7 +36,7 @@ public:
     bool DefinesBinaryProperty(const std::string& name) const override;
     void ReadBinaryProperty(const std::string& name, TByteReader& data) override;
 
-private:
+  private:
     std::unique_ptr<TGraphic> graphic_;
 };
 

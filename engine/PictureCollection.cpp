@@ -7,16 +7,15 @@
 
 #include "engine/Errors.h"
 
-namespace {
-
-
-}  // namespace
+namespace {} // namespace
 
 // ---- item ----
 
 TPictureCollectionItem::TPictureCollectionItem(TPictureCollection& owner) : THashCollectionItem(owner) {}
 
-TPictureCollectionItem::~TPictureCollectionItem() { ReleaseSurfaces(); }
+TPictureCollectionItem::~TPictureCollectionItem() {
+    ReleaseSurfaces();
+}
 
 TPictureCollection& TPictureCollectionItem::Owner() const {
     return static_cast<TPictureCollection&>(Collection());
@@ -69,8 +68,12 @@ void TPictureCollectionItem::SetTransparentColor(TColor color) {
     }
 }
 
-int TPictureCollectionItem::FrameWidth() const { return PatternWidth > 0 ? PatternWidth : picture_.Width(); }
-int TPictureCollectionItem::FrameHeight() const { return PatternHeight > 0 ? PatternHeight : picture_.Height(); }
+int TPictureCollectionItem::FrameWidth() const {
+    return PatternWidth > 0 ? PatternWidth : picture_.Width();
+}
+int TPictureCollectionItem::FrameHeight() const {
+    return PatternHeight > 0 ? PatternHeight : picture_.Height();
+}
 
 int TPictureCollectionItem::NumPatterns() const {
     if (!surfaces_.empty()) return int(patterns_.size());
@@ -82,7 +85,8 @@ int TPictureCollectionItem::NumPatterns() const {
         if (size - n * stride == pattern) ++n;
         return std::max<int64_t>(n, 0);
     };
-    int64_t n = count(picture_.Width(), PatternWidth, SkipWidth) * count(picture_.Height(), PatternHeight, SkipHeight);
+    int64_t n = count(picture_.Width(), PatternWidth, SkipWidth) *
+                count(picture_.Height(), PatternHeight, SkipHeight);
     return int(std::min<int64_t>(n, INT32_MAX));
 }
 
@@ -162,8 +166,8 @@ void TPictureCollectionItem::RebuildSurfaces() {
     for (int64_t r = 0; r < rows; ++r)
         for (int64_t c = 0; c < cols; ++c) {
             size_t surface = size_t((c * X) / CW + NC * ((r * Y) / CH));
-            patterns_.push_back({Bounds(int32_t((c * X) % CW), int32_t((r * Y) % CH), FW, FH),
-                                 surfaces_[surface].get()});
+            patterns_.push_back(
+                {Bounds(int32_t((c * X) % CW), int32_t((r * Y) % CH), FW, FH), surfaces_[surface].get()});
         }
 }
 
@@ -182,7 +186,9 @@ void TPictureCollectionItem::DrawRotated(TDirectDrawSurface& dest, int x, int y,
 
 // ---- collection ----
 
-TPictureCollection::~TPictureCollection() { Clear(); }
+TPictureCollection::~TPictureCollection() {
+    Clear();
+}
 
 TPictureCollectionItem* TPictureCollection::Items(int index) const {
     return static_cast<TPictureCollectionItem*>(ItemAt(index));
@@ -245,25 +251,33 @@ void TPictureCollection::SaveListFile(const std::string& path) const {
     if (!ok) throw EFOpenError(Format("Cannot write file \"%s\"", path.c_str()));
 }
 
-bool TPictureCollection::DisplayReady() const { return dxDraw_ && dxDraw_->Initialized(); }
+bool TPictureCollection::DisplayReady() const {
+    return dxDraw_ && dxDraw_->Initialized();
+}
 
 void TPictureCollection::AttachDisplay(TDXDraw& device) {
     DetachDisplay();
     dxDraw_ = &device;
-    if (!device.Initialized()) throw EPictureCollectionError(Format("%s cannot be initialized", "TPictureCollection"));
-    for (int i = 0; i < Count(); ++i) Items(i)->MakeReady();
+    if (!device.Initialized())
+        throw EPictureCollectionError(Format("%s cannot be initialized", "TPictureCollection"));
+    for (int i = 0; i < Count(); ++i)
+        Items(i)->MakeReady();
 }
 
 void TPictureCollection::DetachDisplay() {
-    for (int i = 0; i < Count(); ++i) Items(i)->ReleaseSurfaces();
+    for (int i = 0; i < Count(); ++i)
+        Items(i)->ReleaseSurfaces();
     dxDraw_ = nullptr;
 }
 
 void TPictureCollection::RebuildSurfaces() {
-    for (int i = 0; i < Count(); ++i) Items(i)->RebuildSurfaces();
+    for (int i = 0; i < Count(); ++i)
+        Items(i)->RebuildSurfaces();
 }
 
-bool TPictureCollection::DefinesBinaryProperty(const std::string& name) const { return SameText(name, "ColorTable"); }
+bool TPictureCollection::DefinesBinaryProperty(const std::string& name) const {
+    return SameText(name, "ColorTable");
+}
 
 void TPictureCollection::ReadBinaryProperty(const std::string& name, TByteReader& data) {
     if (!SameText(name, "ColorTable")) return;
@@ -276,7 +290,9 @@ void TPictureCollection::ReadBinaryProperty(const std::string& name, TByteReader
 
 TDXImageList::TDXImageList() = default;
 
-TDXImageList::~TDXImageList() { SetDXDraw(nullptr); }
+TDXImageList::~TDXImageList() {
+    SetDXDraw(nullptr);
+}
 
 void TDXImageList::SetDXDraw(TDXDraw* device) {
     if (device == dxDraw_) return;
@@ -296,10 +312,17 @@ void TDXImageList::DXDrawNotify(TDXDraw& sender, TDXDrawNotifyType notify) {
         items_.DetachDisplay();
         dxDraw_ = nullptr;
         break;
-    case dxntInitialize: items_.AttachDisplay(sender); break;
-    case dxntFinalize: items_.DetachDisplay(); break;
-    case dxntRestore: items_.RebuildSurfaces(); break;
-    default: break;
+    case dxntInitialize:
+        items_.AttachDisplay(sender);
+        break;
+    case dxntFinalize:
+        items_.DetachDisplay();
+        break;
+    case dxntRestore:
+        items_.RebuildSurfaces();
+        break;
+    default:
+        break;
     }
 }
 
@@ -319,17 +342,18 @@ void LoadFromPicture(TDirectDrawSurface& surface, const TGraphic& graphic, const
     }
     if (!sized) throw EDirectDrawSurfaceError(Format("%s cannot be made", "Surface"));
     for (int y = 0; y < h; ++y)
-        graphic.ReadRow565(rect.Top + y, rect.Left, w, surface.Pixels() + size_t(y) * size_t(surface.PitchPixels()));
+        graphic.ReadRow565(rect.Top + y, rect.Left, w,
+                           surface.Pixels() + size_t(y) * size_t(surface.PitchPixels()));
 }
 
 TColor ColorToRGB(TColor color) {
     if ((color & 0xFF000000u) == 0xFF000000u) {
         // There is no desktop colour scheme to ask on this platform: a conventional light scheme.
         static const TColor kSystem[31] = {
-            0xC8C8C8, 0x000000, 0xD1B499, 0xDBCDBF, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000, 0x000000,
-            0x000000, 0xB4B4B4, 0xFCF7F4, 0xABABAB, 0xFF9933, 0xFFFFFF, 0xF0F0F0, 0xA0A0A0, 0x6D6D6D,
-            0x000000, 0x000000, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000, 0xE1FFFF, 0xB5B5B5, 0xCC6600,
-            0xEAD1B9, 0xF2E4D7, 0xFF9933, 0xF0F0F0};
+            0xC8C8C8, 0x000000, 0xD1B499, 0xDBCDBF, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000,
+            0x000000, 0x000000, 0xB4B4B4, 0xFCF7F4, 0xABABAB, 0xFF9933, 0xFFFFFF, 0xF0F0F0,
+            0xA0A0A0, 0x6D6D6D, 0x000000, 0x000000, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000,
+            0xE1FFFF, 0xB5B5B5, 0xCC6600, 0xEAD1B9, 0xF2E4D7, 0xFF9933, 0xF0F0F0};
         uint32_t n = color & 0xFF;
         return n < 31 ? kSystem[n] : 0;
     }
@@ -348,4 +372,6 @@ uint32_t ColorToPixel(TDirectDrawSurface& surface, TColor color) {
     return raw;
 }
 
-void SetSourceKey(TDirectDrawSurface& surface, uint32_t value) { surface.SetColorKey(value); }
+void SetSourceKey(TDirectDrawSurface& surface, uint32_t value) {
+    surface.SetColorKey(value);
+}

@@ -25,17 +25,17 @@ struct TPictureCollectionItemPattern {
 
 // A named picture with its pattern layout and, once the display is ready, its surfaces.
 class TPictureCollectionItem : public THashCollectionItem, public TStreamObject {
-public:
+  public:
     explicit TPictureCollectionItem(TPictureCollection& owner);
     ~TPictureCollectionItem() override;
 
     // Stored properties (the file's item properties); a new item has these values.
-    int32_t PatternHeight = 0;  // 0 or less: the whole picture height
-    int32_t PatternWidth = 0;   // 0 or less: the whole picture width
-    int32_t SkipHeight = 0;     // gap between pattern rows
-    int32_t SkipWidth = 0;      // gap between pattern columns
-    bool SystemMemory = false;  // keep the whole picture on one system-memory surface
-    bool Transparent = true;    // draw with the source colour key
+    int32_t PatternHeight = 0; // 0 or less: the whole picture height
+    int32_t PatternWidth = 0;  // 0 or less: the whole picture width
+    int32_t SkipHeight = 0;    // gap between pattern rows
+    int32_t SkipWidth = 0;     // gap between pattern columns
+    bool SystemMemory = false; // keep the whole picture on one system-memory surface
+    bool Transparent = true;   // draw with the source colour key
 
     // The item's picture (a TDIB in the game's files, or nothing).
     TPicture& Picture() { return picture_; }
@@ -90,7 +90,7 @@ public:
     std::string StreamInstanceName() const override { return Name(); }
     bool FindProperty(const std::string& name, TStreamProperty& out) override;
 
-private:
+  private:
     TDirectDrawSurface& AddSurface(const TRect& rect);
 
     TPicture picture_;
@@ -102,7 +102,7 @@ private:
 
 // The named pictures of an image list, in file order; defines the binary property "ColorTable".
 class TPictureCollection : public THashCollection, public TStreamCollection {
-public:
+  public:
     explicit TPictureCollection(TDXImageList* owner = nullptr) : owner_(owner) {}
     ~TPictureCollection() override;
 
@@ -122,7 +122,8 @@ public:
     // the display is ready. Read errors propagate; items read before stay, without surfaces.
     void LoadListStream(TByteReader& stream);
     // Writes the collection as a picture-list file (resource name upper-cased).
-    std::vector<uint8_t> SaveListStream(const std::string& resourceName = "TPictureCollectionComponent") const;
+    std::vector<uint8_t>
+    SaveListStream(const std::string& resourceName = "TPictureCollectionComponent") const;
     void SaveListFile(const std::string& path) const;
 
     // Detaches, stores the device and makes every item ready; raises EPictureCollectionError
@@ -147,14 +148,14 @@ public:
     void ClearItems() override { Clear(); }
     TStreamObject& AppendItem() override { return Add(); }
 
-private:
+  private:
     TDXImageList* owner_;
     TDXDraw* dxDraw_ = nullptr;
 };
 
 // The image list component (the form's MDXImageList): owns the collection and follows its display.
 class TDXImageList : public TDXDrawListener {
-public:
+  public:
     TDXImageList();
     ~TDXImageList() override;
     TDXImageList(const TDXImageList&) = delete;
@@ -171,7 +172,7 @@ public:
     // Follows the device: initialize attaches, finalize detaches, restore rebuilds, destroying forgets it.
     void DXDrawNotify(TDXDraw& sender, TDXDrawNotifyType notify) override;
 
-private:
+  private:
     TDXDraw* dxDraw_ = nullptr;
     TPictureCollection items_{this};
 };

@@ -40,8 +40,8 @@ uint16_t TByteReader::U16() {
 
 uint32_t TByteReader::U32() {
     if (!Take(4)) return 0;
-    uint32_t v = uint32_t(data_[pos_]) | (uint32_t(data_[pos_ + 1]) << 8) | (uint32_t(data_[pos_ + 2]) << 16) |
-                 (uint32_t(data_[pos_ + 3]) << 24);
+    uint32_t v = uint32_t(data_[pos_]) | (uint32_t(data_[pos_ + 1]) << 8) |
+                 (uint32_t(data_[pos_ + 2]) << 16) | (uint32_t(data_[pos_ + 3]) << 24);
     pos_ += 4;
     return v;
 }
@@ -92,5 +92,6 @@ void TByteWriter::Bytes(const void* data, size_t count) {
 }
 
 void TByteWriter::PatchU32(size_t pos, uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes_.at(pos + size_t(i)) = uint8_t(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        bytes_.at(pos + size_t(i)) = uint8_t(v >> (8 * i));
 }

@@ -9,7 +9,7 @@
 // zeros, reads nothing further and sets Failed() for good; callers check it after a group of
 // fields (or call Check, which raises "Stream read error").
 class TByteReader {
-public:
+  public:
     // An empty reader (every read fails).
     TByteReader() = default;
     // Reads Size bytes at Data; the bytes must outlive the reader.
@@ -55,7 +55,7 @@ public:
     // Raises EReadError("Stream read error") once a read has failed.
     void Check() const;
 
-private:
+  private:
     bool Take(size_t count);
 
     const uint8_t* data_ = nullptr;
@@ -66,11 +66,17 @@ private:
 
 // Little-endian byte sink used by the file writers (the asset tool, test fixtures).
 class TByteWriter {
-public:
+  public:
     // Little-endian fields and raw bytes, appended.
     void U8(uint8_t v) { bytes_.push_back(v); }
-    void U16(uint16_t v) { U8(uint8_t(v)); U8(uint8_t(v >> 8)); }
-    void U32(uint32_t v) { U16(uint16_t(v)); U16(uint16_t(v >> 16)); }
+    void U16(uint16_t v) {
+        U8(uint8_t(v));
+        U8(uint8_t(v >> 8));
+    }
+    void U32(uint32_t v) {
+        U16(uint16_t(v));
+        U16(uint16_t(v >> 16));
+    }
     void I32(int32_t v) { U32(uint32_t(v)); }
     void Bytes(const void* data, size_t count);
     void Bytes(const std::vector<uint8_t>& b) { bytes_.insert(bytes_.end(), b.begin(), b.end()); }
@@ -83,6 +89,6 @@ public:
     const std::vector<uint8_t>& Data() const { return bytes_; }
     std::vector<uint8_t>& Data() { return bytes_; }
 
-private:
+  private:
     std::vector<uint8_t> bytes_;
 };

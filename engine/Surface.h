@@ -19,15 +19,15 @@ struct TPixelFormat {
 // What LockPixels hands out: direct access to the pixels of a locked rectangle.
 struct TLockedPixels {
     int Width = 0, Height = 0;
-    int Pitch = 0;           // bytes per row
-    void* Bits = nullptr;    // first pixel of the locked rectangle
+    int Pitch = 0;        // bytes per row
+    void* Bits = nullptr; // first pixel of the locked rectangle
     TPixelFormat Format;
-    uint32_t ColorKey = 0;   // the source colour key as a raw pixel value
+    uint32_t ColorKey = 0; // the source colour key as a raw pixel value
 };
 
 // A surface of the display: width, height, pixels, source colour key, text canvas.
 class TDirectDrawSurface {
-public:
+  public:
     // Creates an empty surface (no pixels); Owner is the display it belongs to, if any.
     explicit TDirectDrawSurface(TDXDraw* owner = nullptr);
     ~TDirectDrawSurface();
@@ -87,7 +87,7 @@ public:
     // Result code of the last platform call (0 = fine); drawing never raises.
     int LastResult = 0;
 
-private:
+  private:
     TDXDraw* owner_;
     int width_ = 0, height_ = 0;
     std::vector<uint16_t> pixels_;

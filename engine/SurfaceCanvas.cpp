@@ -15,7 +15,7 @@ uint16_t ColorTo565(TColor color) {
     return RGBToPixel565(ColorRed(c), ColorGreen(c), ColorBlue(c));
 }
 
-}  // namespace
+} // namespace
 
 platform::Font* TDirectDrawSurfaceCanvas::UseFont() {
     holdsContext_ = true;
@@ -42,6 +42,10 @@ void TDirectDrawSurfaceCanvas::TextOut(int x, int y, const std::string& text) {
                        surface_.Height(), surface_.PitchPixels());
 }
 
-int TDirectDrawSurfaceCanvas::TextWidth(const std::string& text) { return platform::TextWidth(UseFont(), text); }
+int TDirectDrawSurfaceCanvas::TextWidth(const std::string& text) {
+    return platform::TextWidth(UseFont(), text);
+}
 
-int TDirectDrawSurfaceCanvas::TextHeight() { return platform::TextHeight(UseFont()); }
+int TDirectDrawSurfaceCanvas::TextHeight() {
+    return platform::TextHeight(UseFont());
+}

@@ -7,7 +7,9 @@
 
 class TDirectDrawSurface;
 
-namespace platform { struct Font; }
+namespace platform {
+struct Font;
+}
 
 // Character spacing of a font; the renderer draws every face with its own spacing.
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
@@ -20,7 +22,7 @@ enum TBrushStyle { bsSolid, bsClear };
 struct TCanvasFont {
     std::string Name = "Arial";
     int Size = 8;
-    TColor Color = 0;  // $00BBGGRR
+    TColor Color = 0; // $00BBGGRR
     TFontPitch Pitch = fpDefault;
     bool Bold = false;
 };
@@ -34,7 +36,7 @@ struct TCanvasBrush {
 // Text output onto a surface. The drawing context is taken on first use and handed back by
 // TDirectDrawSurface::ReleaseCanvas.
 class TDirectDrawSurfaceCanvas {
-public:
+  public:
     explicit TDirectDrawSurfaceCanvas(TDirectDrawSurface& surface) : surface_(surface) {}
     virtual ~TDirectDrawSurfaceCanvas() = default;
 
@@ -52,7 +54,7 @@ public:
     TCanvasFont Font;
     TCanvasBrush Brush;
 
-protected:
+  protected:
     // Takes the drawing context and the platform font for the current font settings.
     platform::Font* UseFont();
 

@@ -24,7 +24,7 @@ void CopyKeyedRow(uint16_t* dst, const uint16_t* src, int count, uint16_t key) {
     for (; i + 8 <= count; i += 8) {
         __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
         __m128i isKey = _mm_cmpeq_epi16(s, k);
-        if (_mm_movemask_epi8(isKey) == 0xFFFF) continue;  // all transparent: nothing to write
+        if (_mm_movemask_epi8(isKey) == 0xFFFF) continue; // all transparent: nothing to write
         __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
         __m128i r = _mm_or_si128(_mm_and_si128(isKey, d), _mm_andnot_si128(isKey, s));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), r);
@@ -36,8 +36,8 @@ void CopyKeyedRow(uint16_t* dst, const uint16_t* src, int count, uint16_t key) {
 
 // Source rows inside the span loops: 16.16 coordinates, the nearest pixel below them.
 template <bool Keyed>
-void RotatedSpan(uint16_t* dst, const uint16_t* src, int pitch, int64_t u, int64_t v, int64_t du,
-                 int64_t dv, int n, uint16_t key) {
+void RotatedSpan(uint16_t* dst, const uint16_t* src, int pitch, int64_t u, int64_t v, int64_t du, int64_t dv,
+                 int n, uint16_t key) {
     if (dv == 0) {
         // No vertical motion along the row (an upright draw): one source row for the whole span.
         const uint16_t* row = src + size_t(v >> 16) * size_t(pitch);
@@ -79,22 +79,28 @@ int32_t Clamp32(int64_t v) {
     return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
-}  // namespace
+} // namespace
 
 const std::array<double, 256>& RotationTable() {
     static const std::array<double, 256> table = [] {
         std::array<double, 256> t{};
-        for (int i = 0; i < 256; ++i) t[size_t(i)] = std::cos(i * 2 * std::numbers::pi / 256);
+        for (int i = 0; i < 256; ++i)
+            t[size_t(i)] = std::cos(i * 2 * std::numbers::pi / 256);
         return t;
     }();
     return table;
 }
 
-double RotationCos(int angle) { return RotationTable()[size_t(unsigned(angle) & 255u)]; }
+double RotationCos(int angle) {
+    return RotationTable()[size_t(unsigned(angle) & 255u)];
+}
 
-double RotationSin(int angle) { return RotationTable()[size_t((unsigned(angle) + 192u) & 255u)]; }
+double RotationSin(int angle) {
+    return RotationTable()[size_t((unsigned(angle) + 192u) & 255u)];
+}
 
-void TDirectDrawSurface::BlitRect(int x, int y, TRect sourceRect, TDirectDrawSurface* source, bool transparent) {
+void TDirectDrawSurface::BlitRect(int x, int y, TRect sourceRect, TDirectDrawSurface* source,
+                                  bool transparent) {
     if (!source || x > width_ || y > height_) return;
     // 64-bit edges: a far-off position or a huge rectangle must clip, not wrap round.
     int64_t sl = sourceRect.Left, st = sourceRect.Top, sr = sourceRect.Right, sb = sourceRect.Bottom;
@@ -102,14 +108,38 @@ void TDirectDrawSurface::BlitRect(int x, int y, TRect sourceRect, TDirectDrawSur
     const int64_t dw = width_, dh = height_, sw = source->width_, sh = source->height_;
 
     // Clip to the destination first, then to the source, left and top before right and bottom.
-    if (0 > dl) { sl += 0 - dl; dl = 0; }
-    if (0 > dt) { st += 0 - dt; dt = 0; }
-    if (0 > sl) { dl += 0 - sl; sl = 0; }
-    if (0 > st) { dt += 0 - st; st = 0; }
-    if (dw < dr) { sr -= dr - dw; dr = dw; }
-    if (dh < db) { sb -= db - dh; db = dh; }
-    if (sw < sr) { dr -= sr - sw; sr = sw; }
-    if (sh < sb) { db -= sb - sh; sb = sh; }
+    if (0 > dl) {
+        sl += 0 - dl;
+        dl = 0;
+    }
+    if (0 > dt) {
+        st += 0 - dt;
+        dt = 0;
+    }
+    if (0 > sl) {
+        dl += 0 - sl;
+        sl = 0;
+    }
+    if (0 > st) {
+        dt += 0 - st;
+        st = 0;
+    }
+    if (dw < dr) {
+        sr -= dr - dw;
+        dr = dw;
+    }
+    if (dh < db) {
+        sb -= db - dh;
+        db = dh;
+    }
+    if (sw < sr) {
+        dr -= sr - sw;
+        sr = sw;
+    }
+    if (sh < sb) {
+        db -= sb - sh;
+        sb = sh;
+    }
     if (dl >= dr || dt >= db || sl >= sr || st >= sb) return;
 
     const int w = int(std::min(dr - dl, sr - sl));
@@ -119,7 +149,8 @@ void TDirectDrawSurface::BlitRect(int x, int y, TRect sourceRect, TDirectDrawSur
     const uint16_t* s = source->Pixels() + size_t(st) * size_t(spitch) + size_t(sl);
     if (transparent) {
         const uint16_t key = uint16_t(source->colorKey_);
-        for (int row = 0; row < h; ++row) CopyKeyedRow(d + size_t(row) * dpitch, s + size_t(row) * spitch, w, key);
+        for (int row = 0; row < h; ++row)
+            CopyKeyedRow(d + size_t(row) * dpitch, s + size_t(row) * spitch, w, key);
     } else {
         // memmove: a copy within one surface may overlap itself.
         for (int row = 0; row < h; ++row)
@@ -152,15 +183,18 @@ void TDirectDrawSurface::BlitRotated(int x, int y, int width, int height, TRect 
         }
     const int64_t left = std::max<int64_t>(minX, 0), top = std::max<int64_t>(minY, 0);
     const int64_t right = std::min<int64_t>(maxX, width_), bottom = std::min<int64_t>(maxY, height_);
-    if (left > width_ || right < 1 || right - left < 1 || top > height_ || bottom < 1 || bottom - top < 1) return;
+    if (left > width_ || right < 1 || right - left < 1 || top > height_ || bottom < 1 || bottom - top < 1)
+        return;
 
     // 16.16 steps of the inverse turn: per pixel to the right (du, dv) and per row down (rowU, rowV).
     const int back = int(0u - unsigned(angle));
     const int64_t c = int64_t(RotationCos(back) * 65536), n = int64_t(RotationSin(back) * 65536);
     const int64_t du = sw * c / width, dv = sh * n / height;
     const int64_t rowU = sw * n / width, rowV = sh * c / height;
-    int64_t u = Trunc64(centerX * double(sw) * 65536) + (left - x) * du + (y - top) * rowU + int64_t(s.Left) * 65536;
-    int64_t v = Trunc64(centerY * double(sh) * 65536) + (left - x) * dv + int64_t(s.Top) * 65536 - (y - top) * rowV;
+    int64_t u =
+        Trunc64(centerX * double(sw) * 65536) + (left - x) * du + (y - top) * rowU + int64_t(s.Left) * 65536;
+    int64_t v =
+        Trunc64(centerY * double(sh) * 65536) + (left - x) * dv + int64_t(s.Top) * 65536 - (y - top) * rowV;
 
     const int64_t ul = int64_t(s.Left) * 65536, ur = int64_t(s.Right) * 65536;
     const int64_t vt = int64_t(s.Top) * 65536, vb = int64_t(s.Bottom) * 65536;
@@ -170,7 +204,8 @@ void TDirectDrawSurface::BlitRotated(int x, int y, int width, int height, TRect 
     for (int64_t row = top; row < bottom; ++row, u -= rowU, v += rowV) {
         const int64_t k = std::max(SkipInto(u, du, ul, ur), SkipInto(v, dv, vt, vb));
         const int64_t u0 = u + k * du, v0 = v + k * dv;
-        const int64_t len = std::min({SpanInside(u0, du, ul, ur), SpanInside(v0, dv, vt, vb), width_ - k - left});
+        const int64_t len =
+            std::min({SpanInside(u0, du, ul, ur), SpanInside(v0, dv, vt, vb), width_ - k - left});
         if (len < 1) continue;
         uint16_t* d = Pixels() + size_t(row) * size_t(PitchPixels()) + size_t(left + k);
         if (transparent)

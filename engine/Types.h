@@ -22,10 +22,18 @@ constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
 
 // Red, green and blue of a plain colour.
-inline uint8_t ColorRed(TColor c) { return uint8_t(c & 0xFF); }
-inline uint8_t ColorGreen(TColor c) { return uint8_t((c >> 8) & 0xFF); }
-inline uint8_t ColorBlue(TColor c) { return uint8_t((c >> 16) & 0xFF); }
-inline TColor RGBColor(uint8_t r, uint8_t g, uint8_t b) { return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16); }
+inline uint8_t ColorRed(TColor c) {
+    return uint8_t(c & 0xFF);
+}
+inline uint8_t ColorGreen(TColor c) {
+    return uint8_t((c >> 8) & 0xFF);
+}
+inline uint8_t ColorBlue(TColor c) {
+    return uint8_t((c >> 16) & 0xFF);
+}
+inline TColor RGBColor(uint8_t r, uint8_t g, uint8_t b) {
+    return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16);
+}
 
 // The one pixel format of every surface the game draws on: 16-bit RGB 5-6-5.
 // Each channel keeps its top bits; this is the rule the picture loader and ColorToPixel share.

@@ -11,7 +11,7 @@ uint32_t Id(const char* four) {
            uint32_t(uint8_t(four[3])) << 24;
 }
 
-}  // namespace
+} // namespace
 
 bool ReadWaveFormat(const std::vector<uint8_t>& block, TWaveFormat& out) {
     TByteReader r(block);
@@ -131,4 +131,6 @@ std::vector<uint8_t> TWave::SavePayload() const {
     return w.Data();
 }
 
-void TWave::ReadBinaryProperty(const std::string&, TByteReader& data) { LoadFromPayload(data); }
+void TWave::ReadBinaryProperty(const std::string&, TByteReader& data) {
+    LoadFromPayload(data);
+}

@@ -10,17 +10,19 @@
 #include "engine/StreamReader.h"
 
 // A wave payload that is not a RIFF wave ("Wave is invalid").
-class EWaveStreamError : public EGameError { using EGameError::EGameError; };
+class EWaveStreamError : public EGameError {
+    using EGameError::EGameError;
+};
 
 // The fields of a wave format block that the sound device and the tools care about.
 struct TWaveFormat {
-    uint16_t FormatTag = 0;       // 1 = integer PCM; 0xFFFE = extensible (PCM when its subformat is 1)
+    uint16_t FormatTag = 0; // 1 = integer PCM; 0xFFFE = extensible (PCM when its subformat is 1)
     uint16_t Channels = 0;
     uint32_t SamplesPerSec = 0;
     uint32_t AvgBytesPerSec = 0;
     uint16_t BlockAlign = 0;
     uint16_t BitsPerSample = 0;
-    bool Pcm = false;             // integer PCM, plain or extensible
+    bool Pcm = false; // integer PCM, plain or extensible
 };
 
 // Decodes a format block (16 bytes or more); false when it is too short.
@@ -30,7 +32,7 @@ std::vector<uint8_t> MakePcmFormat(uint16_t channels, uint32_t samplesPerSec, ui
 
 // A format block and sample data; either may be empty. Readable as the "WAVE" binary property.
 class TWave : public TStreamObject {
-public:
+  public:
     const std::vector<uint8_t>& FormatBlock() const { return format_; }
     const std::vector<uint8_t>& Data() const { return data_; }
     void SetFormatBlock(std::vector<uint8_t> block) { format_ = std::move(block); }
@@ -55,7 +57,7 @@ public:
     bool DefinesBinaryProperty(const std::string& name) const override { return SameText(name, "WAVE"); }
     void ReadBinaryProperty(const std::string& name, TByteReader& data) override;
 
-private:
+  private:
     void Reserve(size_t size);
 
     std::vector<uint8_t> format_;

@@ -16,14 +16,13 @@ namespace {
 // Fixed-point play positions: frame index in the high 32 bits, fraction in the low 32.
 constexpr int kFracBits = 32;
 constexpr uint64_t kFracOne = uint64_t(1) << kFracBits;
-constexpr size_t kQueueSize = 4096;  // power of two
-constexpr int kChunkFrames = 256;     // frames mixed per inner step
+constexpr size_t kQueueSize = 4096; // power of two
+constexpr int kChunkFrames = 256;   // frames mixed per inner step
 constexpr uint32_t kReopenIntervalMs = 1000;
 
 // Single-producer single-consumer ring: the game thread writes, the mixer thread reads.
-template <typename T>
-class SpscRing {
-public:
+template <typename T> class SpscRing {
+  public:
     SpscRing() : slots_(kQueueSize) {}
     bool Push(T&& value) {
         size_t head = head_.load(std::memory_order_relaxed);
@@ -40,7 +39,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::vector<T> slots_;
     std::atomic<size_t> head_{0}, tail_{0};
 };
@@ -52,14 +51,16 @@ float Gain(int32_t hundredthsDb) {
     return float(std::pow(10.0, hundredthsDb / 2000.0));
 }
 
-int16_t Clamp16(int32_t v) { return int16_t(std::clamp<int32_t>(v, -32768, 32767)); }
+int16_t Clamp16(int32_t v) {
+    return int16_t(std::clamp<int32_t>(v, -32768, 32767));
+}
 
 // Which process output Acquire hands out.
 int gOfflineRate = 0;
 bool gAcceptSilent = false;
 std::weak_ptr<AudioOutput> gOutput;
 
-}  // namespace
+} // namespace
 
 // Samples converted for mixing: interleaved signed 16-bit, 1 or 2 channels, at their own rate.
 struct Pcm {
@@ -79,15 +80,15 @@ struct SampleStore {
 
 // One buffer as the mixer sees it. Only EndedSerial is touched by both threads.
 struct Voice {
-    std::atomic<uint32_t> EndedSerial{0};  // serial of the last one-shot play that ran out
+    std::atomic<uint32_t> EndedSerial{0}; // serial of the last one-shot play that ran out
     // Mixer-thread state.
     std::shared_ptr<const Pcm> Data;
-    uint64_t Position = 0;  // fixed point frames
-    uint64_t Step = 0;      // fixed point frames per output frame
+    uint64_t Position = 0; // fixed point frames
+    uint64_t Step = 0;     // fixed point frames per output frame
     float GainLeft = 1.0f, GainRight = 1.0f;
     uint32_t Serial = 0;
     bool Active = false, Looping = false;
-    bool Listed = false;  // in the mixer's active list
+    bool Listed = false; // in the mixer's active list
 };
 
 enum CommandKind { cmdPlay, cmdStop, cmdSetPosition, cmdParams, cmdMusicStart, cmdMusicStop };
@@ -97,7 +98,7 @@ struct AudioOutput::Command {
     std::shared_ptr<Voice> Target;
     std::shared_ptr<const Pcm> Data;
     std::shared_ptr<MusicSource> Music;
-    uint64_t Value = 0;     // position (frames) or step
+    uint64_t Value = 0; // position (frames) or step
     uint32_t Serial = 0;
     bool Looping = false;
     float GainLeft = 1.0f, GainRight = 1.0f;
@@ -110,12 +111,12 @@ AudioOutput::Command Make(CommandKind kind, std::shared_ptr<Voice> target = null
     c.Target = std::move(target);
     return c;
 }
-}  // namespace
+} // namespace
 
 // Both sides of the hand-off plus everything the mixer thread owns.
 struct AudioOutput::Mixer {
-    SpscRing<Command> Commands;           // game thread -> mixer
-    SpscRing<std::shared_ptr<const void>> Garbage;  // mixer -> game thread, freed there
+    SpscRing<Command> Commands;                    // game thread -> mixer
+    SpscRing<std::shared_ptr<const void>> Garbage; // mixer -> game thread, freed there
     std::vector<std::shared_ptr<Voice>> Active;
     std::vector<std::shared_ptr<MusicSource>> Music;
     std::vector<int32_t> Accum;
@@ -129,8 +130,7 @@ struct AudioOutput::Mixer {
     }
 
     // Hands an object back to the game thread so the mixer never frees memory itself.
-    template <typename T>
-    void Discard(std::shared_ptr<T>&& p) {
+    template <typename T> void Discard(std::shared_ptr<T>&& p) {
         if (p) Garbage.Push(std::shared_ptr<const void>(std::move(p)));
         p.reset();
     }
@@ -157,8 +157,12 @@ struct AudioOutput::Mixer {
             if (v->Data && (v->Position >> kFracBits) >= v->Data->Frames) v->Position = 0;
             Activate(c.Target);
             break;
-        case cmdStop: v->Active = false; break;
-        case cmdSetPosition: v->Position = c.Value << kFracBits; break;
+        case cmdStop:
+            v->Active = false;
+            break;
+        case cmdSetPosition:
+            v->Position = c.Value << kFracBits;
+            break;
         case cmdParams:
             v->Step = c.Value;
             v->GainLeft = c.GainLeft;
@@ -184,7 +188,8 @@ struct AudioOutput::Mixer {
 
     void Drain() {
         Command c;
-        while (Commands.Pop(c)) Apply(c);
+        while (Commands.Pop(c))
+            Apply(c);
     }
 
     // Adds one voice's next frames to the accumulator; false when it ran out.
@@ -248,9 +253,11 @@ struct AudioOutput::Mixer {
             }
             for (auto& m : Music) {
                 m->Render(MusicBuffer.data(), n);
-                for (int i = 0; i < n * 2; ++i) Accum[i] += MusicBuffer[i];
+                for (int i = 0; i < n * 2; ++i)
+                    Accum[i] += MusicBuffer[i];
             }
-            for (int i = 0; i < n * 2; ++i) out[i] = Clamp16(Accum[i]);
+            for (int i = 0; i < n * 2; ++i)
+                out[i] = Clamp16(Accum[i]);
             out += n * 2;
             frames -= n;
         }
@@ -273,8 +280,12 @@ SoundBuffer::~SoundBuffer() {
     if (playing_) output_->Post(Make(cmdStop, voice_));
 }
 
-uint32_t SoundBuffer::Size() const { return uint32_t(store_->Bytes.size()); }
-const PcmFormat& SoundBuffer::Format() const { return store_->Format; }
+uint32_t SoundBuffer::Size() const {
+    return uint32_t(store_->Bytes.size());
+}
+const PcmFormat& SoundBuffer::Format() const {
+    return store_->Format;
+}
 
 AudioResult SoundBuffer::Lock(uint8_t*& region1, uint32_t& length1, uint8_t*& region2, uint32_t& length2) {
     region2 = nullptr;
@@ -374,14 +385,16 @@ AudioResult SoundBuffer::GetStatus(uint32_t& status) {
     status = 0;
     if (output_->CheckLost()) return kAudioBufferLost;
     // A one-shot play is over once the mixer reports this very play as ended.
-    if (playing_ && !looping_ && voice_->EndedSerial.load(std::memory_order_acquire) == serial_) playing_ = false;
+    if (playing_ && !looping_ && voice_->EndedSerial.load(std::memory_order_acquire) == serial_)
+        playing_ = false;
     if (playing_) status = kBufferPlaying | (looping_ ? kBufferLooping : 0);
     return kAudioOk;
 }
 
 // ---- AudioOutput ----
 
-AudioOutput::AudioOutput(int rate, bool offline) : mixer_(std::make_unique<Mixer>()), rate_(rate), offline_(offline) {}
+AudioOutput::AudioOutput(int rate, bool offline)
+    : mixer_(std::make_unique<Mixer>()), rate_(rate), offline_(offline) {}
 
 AudioOutput::~AudioOutput() {
     CloseDevice();
@@ -392,8 +405,12 @@ AudioOutput::~AudioOutput() {
     Collect();
 }
 
-void AudioOutput::UseOffline(int rate) { gOfflineRate = rate; }
-void AudioOutput::AcceptSilentDrivers(bool accept) { gAcceptSilent = accept; }
+void AudioOutput::UseOffline(int rate) {
+    gOfflineRate = rate;
+}
+void AudioOutput::AcceptSilentDrivers(bool accept) {
+    gAcceptSilent = accept;
+}
 
 std::shared_ptr<AudioOutput> AudioOutput::Acquire() {
     if (auto existing = gOutput.lock()) return existing;
@@ -409,10 +426,12 @@ std::shared_ptr<AudioOutput> AudioOutput::Acquire() {
 }
 
 bool AudioOutput::OpenDevice() {
-    if (!(SDL_WasInit(SDL_INIT_AUDIO) & SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    if (!(SDL_WasInit(SDL_INIT_AUDIO) & SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return false;
     // These drivers accept everything and play nothing: the game treats them as no sound card.
     const char* driver = SDL_GetCurrentAudioDriver();
-    if (!driver || (!gAcceptSilent && (!std::strcmp(driver, "dummy") || !std::strcmp(driver, "disk")))) return false;
+    if (!driver || (!gAcceptSilent && (!std::strcmp(driver, "dummy") || !std::strcmp(driver, "disk"))))
+        return false;
     SDL_AudioSpec want{}, have{};
     // A reopened output keeps the first rate (SDL converts), so playing voices and songs keep pitch.
     want.freq = everOpened_ ? rate_ : 48000;
@@ -421,7 +440,8 @@ bool AudioOutput::OpenDevice() {
     want.samples = 1024;
     want.callback = &AudioOutput::Callback;
     want.userdata = this;
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, everOpened_ ? 0 : SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    device_ =
+        SDL_OpenAudioDevice(nullptr, 0, &want, &have, everOpened_ ? 0 : SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
     if (device_ == 0) return false;
     rate_ = have.freq;
     everOpened_ = true;
@@ -430,7 +450,7 @@ bool AudioOutput::OpenDevice() {
 }
 
 void AudioOutput::CloseDevice() {
-    if (device_ != 0) SDL_CloseAudioDevice(device_);  // joins the mixer thread
+    if (device_ != 0) SDL_CloseAudioDevice(device_); // joins the mixer thread
     device_ = 0;
 }
 
@@ -444,18 +464,19 @@ void AudioOutput::Render(int16_t* out, int frames) {
         std::memset(out, 0, size_t(frames) * 4);
         return;
     }
-    const auto keep = weak_from_this().lock();  // a collected song may hold the last reference
+    const auto keep = weak_from_this().lock(); // a collected song may hold the last reference
     mixer_->Mix(out, frames);
     Collect();
 }
 
 void AudioOutput::Collect() {
     std::shared_ptr<const void> p;
-    while (mixer_->Garbage.Pop(p)) p.reset();
+    while (mixer_->Garbage.Pop(p))
+        p.reset();
 }
 
 void AudioOutput::Post(Command&& c) {
-    const auto keep = weak_from_this().lock();  // a collected song may hold the last reference
+    const auto keep = weak_from_this().lock(); // a collected song may hold the last reference
     Collect();
     // Without a running mixer thread (offline, or the device is gone) this thread is the
     // consumer, so a full queue can simply be drained here.
@@ -469,22 +490,28 @@ void AudioOutput::Post(Command&& c) {
         Collect();
         return;
     }
-    while (!mixer_->Commands.Push(std::move(c))) std::this_thread::yield();  // only if the mixer stalls
+    while (!mixer_->Commands.Push(std::move(c)))
+        std::this_thread::yield(); // only if the mixer stalls
 }
 
-void AudioOutput::SimulateLoss() { simulatedLoss_ = true; }
+void AudioOutput::SimulateLoss() {
+    simulatedLoss_ = true;
+}
 
 bool AudioOutput::CheckLost() {
     if (!lost_) {
-        const bool gone = simulatedLoss_ || (device_ != 0 && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED);
+        const bool gone =
+            simulatedLoss_ || (device_ != 0 && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED);
         if (!gone) return false;
         // Report the loss once; keep mixing in memory until an output is back.
         simulatedLoss_ = false;
         CloseDevice();
         lost_ = true;
         lastReopenMs_ = offline_ ? 0 : SDL_GetTicks();
-        if (offline_) lost_ = false;  // an offline output "reopens" at once
-        else if (OpenDevice()) lost_ = false;
+        if (offline_)
+            lost_ = false; // an offline output "reopens" at once
+        else if (OpenDevice())
+            lost_ = false;
         return true;
     }
     const uint32_t now = SDL_GetTicks();
@@ -492,10 +519,11 @@ bool AudioOutput::CheckLost() {
     lastReopenMs_ = now;
     if (!OpenDevice()) return false;
     lost_ = false;
-    return true;  // the output is back: the caller rebuilds its buffers
+    return true; // the output is back: the caller rebuilds its buffers
 }
 
-AudioResult AudioOutput::CreateBuffer(const PcmFormat& format, uint32_t size, std::unique_ptr<SoundBuffer>& out) {
+AudioResult AudioOutput::CreateBuffer(const PcmFormat& format, uint32_t size,
+                                      std::unique_ptr<SoundBuffer>& out) {
     out.reset();
     if (!IsPlayableFormat(format) || size == 0) return kAudioInvalidParam;
     auto store = std::make_shared<SampleStore>();
@@ -525,4 +553,4 @@ void AudioOutput::StopMusic(const std::shared_ptr<MusicSource>& source) {
     Post(std::move(c));
 }
 
-}  // namespace platform
+} // namespace platform

@@ -26,9 +26,9 @@ inline constexpr uint32_t kFrequencyMin = 100, kFrequencyMax = 200000;
 
 // Integer PCM sample layout of a buffer.
 struct PcmFormat {
-    int Channels = 0;        // 1 or 2
-    int BitsPerSample = 0;   // 8 (unsigned) or 16 (signed)
-    int SamplesPerSec = 0;   // kFrequencyMin..kFrequencyMax
+    int Channels = 0;      // 1 or 2
+    int BitsPerSample = 0; // 8 (unsigned) or 16 (signed)
+    int SamplesPerSec = 0; // kFrequencyMin..kFrequencyMax
 };
 
 // True when the mixer can hold samples of this layout.
@@ -36,7 +36,7 @@ bool IsPlayableFormat(const PcmFormat& format);
 
 // Something the mixer asks for stereo frames at the output rate (a playing song).
 class MusicSource {
-public:
+  public:
     virtual ~MusicSource() = default;
     // Called on the mixer thread: writes frames of interleaved stereo into out.
     virtual void Render(int16_t* out, int frames) = 0;
@@ -49,7 +49,7 @@ struct SampleStore;
 // A sound buffer on the output: samples (shared with its duplicates), a play position and its
 // own frequency, pan and volume. Used from the game thread only.
 class SoundBuffer {
-public:
+  public:
     ~SoundBuffer();
     SoundBuffer(const SoundBuffer&) = delete;
     SoundBuffer& operator=(const SoundBuffer&) = delete;
@@ -76,7 +76,7 @@ public:
     uint32_t Size() const;
     const PcmFormat& Format() const;
 
-private:
+  private:
     friend class AudioOutput;
     SoundBuffer(std::shared_ptr<AudioOutput> output, std::shared_ptr<SampleStore> store);
     void SendParams();
@@ -84,7 +84,7 @@ private:
     std::shared_ptr<AudioOutput> output_;
     std::shared_ptr<SampleStore> store_;
     std::shared_ptr<Voice> voice_;
-    uint32_t serial_ = 0;    // number of the last Play
+    uint32_t serial_ = 0; // number of the last Play
     bool playing_ = false, looping_ = false;
     int32_t pan_ = 0, volume_ = 0;
     uint32_t frequency_ = 0;
@@ -93,7 +93,7 @@ private:
 // The output stream and its mixer. One per process, shared by the sound device and the music.
 // All calls come from the game thread; only the mixing runs on SDL's audio thread.
 class AudioOutput : public std::enable_shared_from_this<AudioOutput> {
-public:
+  public:
     ~AudioOutput();
     AudioOutput(const AudioOutput&) = delete;
     AudioOutput& operator=(const AudioOutput&) = delete;
@@ -133,7 +133,7 @@ public:
     // Queues a command for the mixer thread (applies it at once when nothing mixes).
     void Post(Command&& command);
 
-private:
+  private:
     AudioOutput(int rate, bool offline);
     bool OpenDevice();
     void CloseDevice();
@@ -148,4 +148,4 @@ private:
     uint32_t lastReopenMs_ = 0;
 };
 
-}  // namespace platform
+} // namespace platform

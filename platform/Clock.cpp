@@ -15,15 +15,21 @@ uint64_t SystemClock::Counter() {
     return uint64_t(duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-void SystemClock::Sleep(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SystemClock::Sleep(uint32_t ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 namespace {
 SystemClock systemClock;
 Clock* current = &systemClock;
-}  // namespace
+} // namespace
 
-Clock& GameClock() { return *current; }
+Clock& GameClock() {
+    return *current;
+}
 
-void SetGameClock(Clock* clock) { current = clock ? clock : &systemClock; }
+void SetGameClock(Clock* clock) {
+    current = clock ? clock : &systemClock;
+}
 
-}  // namespace platform
+} // namespace platform

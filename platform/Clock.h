@@ -6,7 +6,7 @@
 namespace platform {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Milliseconds since some start, wrapping at 2^32.
     virtual uint32_t Milliseconds() = 0;
@@ -19,7 +19,7 @@ public:
 
 // The machine's monotonic clock.
 class SystemClock : public Clock {
-public:
+  public:
     uint32_t Milliseconds() override;
     uint64_t Counter() override;
     uint64_t CounterFrequency() override { return 1000000000ull; }
@@ -28,7 +28,7 @@ public:
 
 // A clock that only moves when the test says so.
 class FakeClock : public Clock {
-public:
+  public:
     explicit FakeClock(uint32_t startMs = 1000) : ms_(startMs) {}
     uint32_t Milliseconds() override { return ms_; }
     uint64_t Counter() override { return uint64_t(ms_) * 1000000ull; }
@@ -38,7 +38,7 @@ public:
     void Advance(uint32_t ms) { ms_ += ms; }
     void Set(uint32_t ms) { ms_ = ms; }
 
-private:
+  private:
     uint32_t ms_;
 };
 
@@ -47,4 +47,4 @@ Clock& GameClock();
 // Installs a clock (null puts the system clock back).
 void SetGameClock(Clock* clock);
 
-}  // namespace platform
+} // namespace platform

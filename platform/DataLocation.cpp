@@ -72,7 +72,7 @@ std::string Env(const char* name) {
     return v ? v : "";
 }
 
-}  // namespace
+} // namespace
 
 fs::path InstalledDataFolder(const fs::path& programDir, const std::string& relative) {
     if (programDir.empty()) return {};
@@ -81,7 +81,8 @@ fs::path InstalledDataFolder(const fs::path& programDir, const std::string& rela
 
 fs::path UserGameFolder(const std::string& xdgDataHome, const std::string& home) {
     // A relative XDG_DATA_HOME is invalid and must be ignored.
-    if (!xdgDataHome.empty() && fs::path(xdgDataHome).is_absolute()) return fs::path(xdgDataHome) / "spraydash";
+    if (!xdgDataHome.empty() && fs::path(xdgDataHome).is_absolute())
+        return fs::path(xdgDataHome) / "spraydash";
     if (!home.empty()) return fs::path(home) / ".local" / "share" / "spraydash";
     return {};
 }
@@ -91,7 +92,7 @@ DataFolderChoice ChooseGameFolder(const fs::path& workingDir, const fs::path& in
     DataFolderChoice choice;
     const bool installed = HasGameData(installedData);
     if (HasGameData(workingDir) && !(installed && SameFolder(workingDir, installedData))) return choice;
-    if (!installed) return choice;  // nothing better: start-up reports the missing data as usual
+    if (!installed) return choice; // nothing better: start-up reports the missing data as usual
     if (userFolder.empty()) {
         choice.Error = "no home folder to keep the saves in";
         return choice;
@@ -104,7 +105,7 @@ DataFolderChoice ChooseGameFolder(const fs::path& workingDir, const fs::path& in
     }
     for (const char* name : kSharedDataFolders) {
         const fs::path target = installedData / "Data" / name;
-        if (!fs::exists(target, ec)) continue;  // e.g. an install without icons
+        if (!fs::exists(target, ec)) continue; // e.g. an install without icons
         if (!LinkSharedFolder(userFolder / "Data" / name, target, choice.Error)) return choice;
     }
     choice.Switch = true;
@@ -116,14 +117,17 @@ void UseInstalledDataWhenMissing() {
     std::error_code ec;
     const fs::path cwd = fs::current_path(ec);
     const fs::path installed = InstalledDataFolder(ProgramFolder(), SPRAYDASH_INSTALL_DATA_REL);
-    const DataFolderChoice choice = ChooseGameFolder(cwd, installed, UserGameFolder(Env("XDG_DATA_HOME"), Env("HOME")));
+    const DataFolderChoice choice =
+        ChooseGameFolder(cwd, installed, UserGameFolder(Env("XDG_DATA_HOME"), Env("HOME")));
     if (!choice.Error.empty()) {
         std::fprintf(stderr, "Spray Dash: %s\n", choice.Error.c_str());
         return;
     }
     if (!choice.Switch) return;
     fs::current_path(choice.Folder, ec);
-    if (ec) std::fprintf(stderr, "Spray Dash: cannot enter %s: %s\n", choice.Folder.c_str(), ec.message().c_str());
+    if (ec)
+        std::fprintf(stderr, "Spray Dash: cannot enter %s: %s\n", choice.Folder.c_str(),
+                     ec.message().c_str());
 }
 
 void SetWindowIconFromFile(Window& window, const std::string& path) {
@@ -134,4 +138,4 @@ void SetWindowIconFromFile(Window& window, const std::string& path) {
     window.SetIcon(icon.Pixels.data(), icon.Width, icon.Height);
 }
 
-}  // namespace platform
+} // namespace platform

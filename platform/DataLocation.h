@@ -16,14 +16,15 @@ inline constexpr const char* kSharedDataFolders[] = {"Res", "Music", "Fonts", "I
 
 // What start-up decided about the working directory.
 struct DataFolderChoice {
-    bool Switch = false;            // true: the game should run in Folder instead
-    std::filesystem::path Folder;   // the per-user game folder (when Switch)
-    std::string Error;              // why the per-user folder could not be made (Switch stays false)
+    bool Switch = false;          // true: the game should run in Folder instead
+    std::filesystem::path Folder; // the per-user game folder (when Switch)
+    std::string Error;            // why the per-user folder could not be made (Switch stays false)
 };
 
 // The installed data folder of a program living in programDir: programDir/relative (for example
 // /usr/bin/../share/spraydash), normalised. Relative comes from the install layout.
-std::filesystem::path InstalledDataFolder(const std::filesystem::path& programDir, const std::string& relative);
+std::filesystem::path InstalledDataFolder(const std::filesystem::path& programDir,
+                                          const std::string& relative);
 
 // The per-user game folder: $XDG_DATA_HOME/spraydash when that is an absolute path, else
 // $HOME/.local/share/spraydash; empty when neither is known.
@@ -34,7 +35,8 @@ std::filesystem::path UserGameFolder(const std::string& xdgDataHome, const std::
 // itself, which the user cannot write saves into. Otherwise, when installedData holds the data,
 // userFolder gets a real Data/Save and links Data/Res, Data/Music, Data/Fonts and Data/Icon to the
 // installed ones (stale links are replaced, real folders the user put there are kept).
-DataFolderChoice ChooseGameFolder(const std::filesystem::path& workingDir, const std::filesystem::path& installedData,
+DataFolderChoice ChooseGameFolder(const std::filesystem::path& workingDir,
+                                  const std::filesystem::path& installedData,
                                   const std::filesystem::path& userFolder);
 
 // Start-up call before the form is created: applies ChooseGameFolder to this process (the
@@ -45,4 +47,4 @@ void UseInstalledDataWhenMissing();
 // Sets the window's icon from a PNG file; does nothing when the file is missing or unreadable.
 void SetWindowIconFromFile(Window& window, const std::string& path);
 
-}  // namespace platform
+} // namespace platform

@@ -64,9 +64,13 @@ int HeadlessWindow::ShowCursor(bool show) {
     return cursorCount_;
 }
 
-void HeadlessWindow::ReadKeyboard(uint8_t keys[256]) { std::memcpy(keys, keys_, 256); }
+void HeadlessWindow::ReadKeyboard(uint8_t keys[256]) {
+    std::memcpy(keys, keys_, 256);
+}
 
-void HeadlessWindow::ReleaseAllKeys() { std::memset(keys_, 0, sizeof keys_); }
+void HeadlessWindow::ReleaseAllKeys() {
+    std::memset(keys_, 0, sizeof keys_);
+}
 
 void HeadlessWindow::SetJoystick(int index, const JoystickReading& r) {
     if (index < 0) return;
@@ -80,4 +84,4 @@ bool HeadlessWindow::ReadJoystick(int index, JoystickReading& out) {
     return true;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -9,7 +9,7 @@
 namespace platform {
 
 class HeadlessWindow : public Window {
-public:
+  public:
     HeadlessWindow();
 
     void Show() override { shown_ = true; }
@@ -62,7 +62,7 @@ public:
     int PlacementRestores() const { return placementRestores_; }
     int IconWidth() const { return iconWidth_; }
 
-private:
+  private:
     std::deque<Event> events_;
     uint8_t keys_[256] = {};
     bool foreground_ = true;
@@ -79,4 +79,4 @@ private:
     int iconWidth_ = 0, iconHeight_ = 0;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -16,7 +16,7 @@ namespace {
 
 // One loaded module; rendered on the mixer thread once it plays.
 class Song : public MusicSource {
-public:
+  public:
     Song() : ctx_(xmp_create_context()) {}
     ~Song() override {
         if (started_) xmp_end_player(ctx_);
@@ -34,7 +34,7 @@ public:
     void Play() {
         order_.store(0, std::memory_order_relaxed);
         if (!output_) output_ = AudioOutput::Acquire();
-        if (!output_) return;  // no sound output: silent, stays at order 0
+        if (!output_) return; // no sound output: silent, stays at order 0
         if (!started_) {
             if (xmp_start_player(ctx_, output_->Rate(), 0) != 0) return;
             started_ = true;
@@ -63,7 +63,7 @@ public:
 
     std::weak_ptr<Song> self_;
 
-private:
+  private:
     xmp_context ctx_;
     bool loaded_ = false, started_ = false;
     std::atomic<int32_t> order_{0};
@@ -97,7 +97,7 @@ Song* Find(SongHandle h) {
     return it == Songs().end() ? nullptr : it->second.get();
 }
 
-}  // namespace
+} // namespace
 
 SongHandle SongLoadFromFile(const char* path) {
     if (!path) return 0;
@@ -127,12 +127,16 @@ int32_t SongGetOrder(SongHandle h) {
 void SongFree(SongHandle h) {
     auto it = Songs().find(h);
     if (it == Songs().end()) return;
-    it->second->Stop();  // the mixer lets go of it; it is freed on this thread afterwards
+    it->second->Stop(); // the mixer lets go of it; it is freed on this thread afterwards
     Songs().erase(it);
 }
 
-void RegisterSongResource(const char* name, std::vector<uint8_t> bytes) { Resources()[name] = std::move(bytes); }
+void RegisterSongResource(const char* name, std::vector<uint8_t> bytes) {
+    Resources()[name] = std::move(bytes);
+}
 
-int LoadedSongCount() { return int(Songs().size()); }
+int LoadedSongCount() {
+    return int(Songs().size());
+}
 
-}  // namespace platform
+} // namespace platform

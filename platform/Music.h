@@ -26,4 +26,4 @@ void RegisterSongResource(const char* name, std::vector<uint8_t> bytes);
 // Number of songs currently loaded (tests).
 int LoadedSongCount();
 
-}  // namespace platform
+} // namespace platform

@@ -40,11 +40,15 @@ bool SetNonBlocking(int fd) {
     return flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
 }
 
-}  // namespace
+} // namespace
 
-TTcpSocket::~TTcpSocket() { Close(); }
+TTcpSocket::~TTcpSocket() {
+    Close();
+}
 
-TTcpSocket::TTcpSocket(TTcpSocket&& other) noexcept : Fd(other.Fd) { other.Fd = -1; }
+TTcpSocket::TTcpSocket(TTcpSocket&& other) noexcept : Fd(other.Fd) {
+    other.Fd = -1;
+}
 
 TTcpSocket& TTcpSocket::operator=(TTcpSocket&& other) noexcept {
     if (this != &other) {
@@ -88,7 +92,8 @@ bool TTcpSocket::Connect(const std::string& host, uint16_t port, int timeoutMs, 
             int soError = 0;
             socklen_t len = sizeof soError;
             ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &soError, &len);
-            if (r > 0 && soError == 0) r = 0;
+            if (r > 0 && soError == 0)
+                r = 0;
             else {
                 error = std::strerror(soError ? soError : errno);
                 r = -1;
@@ -185,7 +190,9 @@ void TTcpSocket::Close() {
     }
 }
 
-TTcpListener::~TTcpListener() { Close(); }
+TTcpListener::~TTcpListener() {
+    Close();
+}
 
 bool TTcpListener::Listen(uint16_t port, std::string& error) {
     Close();
@@ -237,4 +244,4 @@ void TTcpListener::Close() {
     }
 }
 
-}  // namespace platform
+} // namespace platform

@@ -12,7 +12,7 @@ enum : int { kRecvClosed = 0, kRecvError = -1, kRecvTimeout = -2 };
 
 // One TCP connection; closes itself when destroyed. Movable, not copyable.
 class TTcpSocket {
-public:
+  public:
     TTcpSocket() = default;
     ~TTcpSocket();
     TTcpSocket(TTcpSocket&& other) noexcept;
@@ -38,14 +38,14 @@ public:
     void Close();
     bool IsOpen() const { return Fd >= 0; }
 
-private:
+  private:
     friend class TTcpListener;
     int Fd = -1;
 };
 
 // A listening socket on the loopback address, for the score server and test servers.
 class TTcpListener {
-public:
+  public:
     TTcpListener() = default;
     ~TTcpListener();
     TTcpListener(const TTcpListener&) = delete;
@@ -59,9 +59,9 @@ public:
     bool Accept(TTcpSocket& connection, int timeoutMs);
     void Close();
 
-private:
+  private:
     int Fd = -1;
     uint16_t BoundPort = 0;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -9,7 +9,9 @@ namespace platform {
 namespace {
 
 struct FileCloser {
-    void operator()(FILE* f) const { if (f) std::fclose(f); }
+    void operator()(FILE* f) const {
+        if (f) std::fclose(f);
+    }
 };
 using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
@@ -24,7 +26,7 @@ uint16_t RGBToPixel565(uint8_t r, uint8_t g, uint8_t b) {
     return uint16_t(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
 }
 
-}  // namespace
+} // namespace
 
 bool SavePng565(const std::string& path, const uint16_t* pixels, int width, int height, int pitchPixels) {
     if (width <= 0 || height <= 0 || !pixels) return false;
@@ -43,8 +45,8 @@ bool SavePngRgba(const std::string& path, const RgbaImage& image) {
     return SavePngRows(path, image.Width, image.Height, 4, image.Pixels, -1);
 }
 
-bool SavePngRows(const std::string& path, int width, int height, int channels, const std::vector<uint8_t>& rows,
-                 int compressionLevel, std::string* error) {
+bool SavePngRows(const std::string& path, int width, int height, int channels,
+                 const std::vector<uint8_t>& rows, int compressionLevel, std::string* error) {
     auto fail = [&](const std::string& why) {
         if (error) *error = why;
         return false;
@@ -108,4 +110,4 @@ bool LoadPng565(const std::string& path, std::vector<uint16_t>& pixels, int& wid
     return true;
 }
 
-}  // namespace platform
+} // namespace platform

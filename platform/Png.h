@@ -13,7 +13,7 @@ bool SavePng565(const std::string& path, const uint16_t* pixels, int width, int 
 // A decoded PNG as 8-bit RGBA rows.
 struct RgbaImage {
     int Width = 0, Height = 0;
-    std::vector<uint8_t> Pixels;  // Width * Height * 4 bytes, RGBA
+    std::vector<uint8_t> Pixels; // Width * Height * 4 bytes, RGBA
 };
 
 // Reads any PNG into RGBA; false (and Error set) when the file is missing or damaged.
@@ -25,10 +25,10 @@ bool SavePngRgba(const std::string& path, const RgbaImage& image);
 // text chunks, so the same picture always gives the same bytes. CompressionLevel is 0..9, or -1
 // for the library's default. False and *error ("cannot create <path>", "cannot write <path>")
 // on failure.
-bool SavePngRows(const std::string& path, int width, int height, int channels, const std::vector<uint8_t>& rows,
-                 int compressionLevel, std::string* error = nullptr);
+bool SavePngRows(const std::string& path, int width, int height, int channels,
+                 const std::vector<uint8_t>& rows, int compressionLevel, std::string* error = nullptr);
 
 // Reads a PNG into 5-6-5 pixels (alpha ignored); false when it cannot be read.
 bool LoadPng565(const std::string& path, std::vector<uint16_t>& pixels, int& width, int& height);
 
-}  // namespace platform
+} // namespace platform

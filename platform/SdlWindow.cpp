@@ -26,48 +26,92 @@ int VirtualKeyOf(SDL_Keycode k) {
     if (k >= SDLK_KP_1 && k <= SDLK_KP_9) return vk::Numpad0 + 1 + int(k - SDLK_KP_1);
     if (k >= SDLK_F1 && k <= SDLK_F12) return vk::F1 + int(k - SDLK_F1);
     switch (k) {
-        case SDLK_KP_0: return vk::Numpad0;
-        case SDLK_BACKSPACE: return vk::Back;
-        case SDLK_TAB: return vk::Tab;
-        case SDLK_RETURN: case SDLK_KP_ENTER: return vk::Return;
-        case SDLK_LSHIFT: case SDLK_RSHIFT: return vk::Shift;
-        case SDLK_LCTRL: case SDLK_RCTRL: return vk::Control;
-        case SDLK_LALT: case SDLK_RALT: return vk::Menu;
-        case SDLK_PAUSE: return vk::Pause;
-        case SDLK_CAPSLOCK: return vk::Capital;
-        case SDLK_ESCAPE: return vk::Escape;
-        case SDLK_SPACE: return vk::Space;
-        case SDLK_PAGEUP: return vk::Prior;
-        case SDLK_PAGEDOWN: return vk::Next;
-        case SDLK_END: return vk::End;
-        case SDLK_HOME: return vk::Home;
-        case SDLK_LEFT: return vk::Left;
-        case SDLK_UP: return vk::Up;
-        case SDLK_RIGHT: return vk::Right;
-        case SDLK_DOWN: return vk::Down;
-        case SDLK_INSERT: return vk::Insert;
-        case SDLK_DELETE: return vk::Delete;
-        case SDLK_KP_MULTIPLY: return vk::Multiply;
-        case SDLK_KP_PLUS: return vk::Add;
-        case SDLK_KP_MINUS: return vk::Subtract;
-        case SDLK_KP_PERIOD: return vk::Decimal;
-        case SDLK_KP_DIVIDE: return vk::Divide;
-        case SDLK_NUMLOCKCLEAR: return vk::NumLock;
-        case SDLK_SCROLLLOCK: return vk::Scroll;
-        // Punctuation gets the desktop's own codes, which no game table uses, so that (for
-        // instance) the apostrophe key can never act as the Right arrow.
-        case SDLK_SEMICOLON: return vk::Oem1;
-        case SDLK_EQUALS: return vk::OemPlus;
-        case SDLK_COMMA: return vk::OemComma;
-        case SDLK_MINUS: return vk::OemMinus;
-        case SDLK_PERIOD: return vk::OemPeriod;
-        case SDLK_SLASH: return vk::Oem2;
-        case SDLK_BACKQUOTE: return vk::Oem3;
-        case SDLK_LEFTBRACKET: return vk::Oem4;
-        case SDLK_BACKSLASH: return vk::Oem5;
-        case SDLK_RIGHTBRACKET: return vk::Oem6;
-        case SDLK_QUOTE: return vk::Oem7;
-        default: return 0;
+    case SDLK_KP_0:
+        return vk::Numpad0;
+    case SDLK_BACKSPACE:
+        return vk::Back;
+    case SDLK_TAB:
+        return vk::Tab;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return vk::Return;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+        return vk::Shift;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+        return vk::Control;
+    case SDLK_LALT:
+    case SDLK_RALT:
+        return vk::Menu;
+    case SDLK_PAUSE:
+        return vk::Pause;
+    case SDLK_CAPSLOCK:
+        return vk::Capital;
+    case SDLK_ESCAPE:
+        return vk::Escape;
+    case SDLK_SPACE:
+        return vk::Space;
+    case SDLK_PAGEUP:
+        return vk::Prior;
+    case SDLK_PAGEDOWN:
+        return vk::Next;
+    case SDLK_END:
+        return vk::End;
+    case SDLK_HOME:
+        return vk::Home;
+    case SDLK_LEFT:
+        return vk::Left;
+    case SDLK_UP:
+        return vk::Up;
+    case SDLK_RIGHT:
+        return vk::Right;
+    case SDLK_DOWN:
+        return vk::Down;
+    case SDLK_INSERT:
+        return vk::Insert;
+    case SDLK_DELETE:
+        return vk::Delete;
+    case SDLK_KP_MULTIPLY:
+        return vk::Multiply;
+    case SDLK_KP_PLUS:
+        return vk::Add;
+    case SDLK_KP_MINUS:
+        return vk::Subtract;
+    case SDLK_KP_PERIOD:
+        return vk::Decimal;
+    case SDLK_KP_DIVIDE:
+        return vk::Divide;
+    case SDLK_NUMLOCKCLEAR:
+        return vk::NumLock;
+    case SDLK_SCROLLLOCK:
+        return vk::Scroll;
+    // Punctuation gets the desktop's own codes, which no game table uses, so that (for
+    // instance) the apostrophe key can never act as the Right arrow.
+    case SDLK_SEMICOLON:
+        return vk::Oem1;
+    case SDLK_EQUALS:
+        return vk::OemPlus;
+    case SDLK_COMMA:
+        return vk::OemComma;
+    case SDLK_MINUS:
+        return vk::OemMinus;
+    case SDLK_PERIOD:
+        return vk::OemPeriod;
+    case SDLK_SLASH:
+        return vk::Oem2;
+    case SDLK_BACKQUOTE:
+        return vk::Oem3;
+    case SDLK_LEFTBRACKET:
+        return vk::Oem4;
+    case SDLK_BACKSLASH:
+        return vk::Oem5;
+    case SDLK_RIGHTBRACKET:
+        return vk::Oem6;
+    case SDLK_QUOTE:
+        return vk::Oem7;
+    default:
+        return 0;
     }
 }
 
@@ -91,19 +135,20 @@ uint32_t ControllerButtons(SDL_GameController* c) {
 // Whether this renderer draws through an OpenGL that runs on the processor.
 bool IsSoftwareGl(SDL_Renderer* renderer) {
     SDL_RendererInfo info;
-    if (SDL_GetRendererInfo(renderer, &info) != 0 || !info.name || std::string(info.name).rfind("opengl", 0) != 0)
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || !info.name ||
+        std::string(info.name).rfind("opengl", 0) != 0)
         return false;
     using GetString = const unsigned char* (*)(unsigned int);
     auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
     if (!getString) return false;
-    const unsigned char* name = getString(0x1F01);  // the GL renderer's name
+    const unsigned char* name = getString(0x1F01); // the GL renderer's name
     if (!name) return false;
     std::string n(reinterpret_cast<const char*>(name));
     return n.find("llvmpipe") != std::string::npos || n.find("softpipe") != std::string::npos ||
            n.find("Software Rasterizer") != std::string::npos;
 }
 
-}  // namespace
+} // namespace
 
 // Trying the GPU renderer in this process would leave the OpenGL driver (tens of megabytes) mapped
 // for the whole run even when the answer is no. Must run before this process starts SDL's video.
@@ -120,7 +165,7 @@ RendererChoice ProbeRendererInChild() {
             SDL_Renderer* r = w ? SDL_CreateRenderer(w, -1, SDL_RENDERER_ACCELERATED) : nullptr;
             if (r) verdict = IsSoftwareGl(r) ? 1 : 0;
         }
-        _exit(verdict);  // no clean-up: the display server drops the child's window
+        _exit(verdict); // no clean-up: the display server drops the child's window
     }
     // A driver that hangs must not keep the game from starting: give it five seconds.
     int status = 0;
@@ -129,8 +174,9 @@ RendererChoice ProbeRendererInChild() {
         if (done == pid) {
             if (!WIFEXITED(status)) return RendererChoice::Software;
             const int verdict = WEXITSTATUS(status);
-            return verdict == 0 ? RendererChoice::Accelerated
-                                : verdict == 1 ? RendererChoice::Software : RendererChoice::Unknown;
+            return verdict == 0   ? RendererChoice::Accelerated
+                   : verdict == 1 ? RendererChoice::Software
+                                  : RendererChoice::Unknown;
         }
         if (done < 0) return RendererChoice::Unknown;
         usleep(5000);
@@ -160,12 +206,14 @@ struct Pad {
 };
 
 class SdlWindow : public Window {
-public:
-    explicit SdlWindow(const WindowOptions& o) : width_(o.Width), height_(o.Height), rendererChoice_(o.Remembered.Renderer) {
+  public:
+    explicit SdlWindow(const WindowOptions& o)
+        : width_(o.Width), height_(o.Height), rendererChoice_(o.Remembered.Renderer) {
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
         // A driver the player chose is used as it is; otherwise ask once per machine.
-        if (o.ProbeRenderer && !SDL_GetHint(SDL_HINT_RENDER_DRIVER) && rendererChoice_ == RendererChoice::Unknown)
+        if (o.ProbeRenderer && !SDL_GetHint(SDL_HINT_RENDER_DRIVER) &&
+            rendererChoice_ == RendererChoice::Unknown)
             rendererChoice_ = ProbeRendererInChild();
         if (!SDL_GetHint(SDL_HINT_RENDER_DRIVER) && rendererChoice_ != RendererChoice::Accelerated)
             SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -196,7 +244,8 @@ public:
     }
 
     ~SdlWindow() override {
-        for (auto& p : pads_) ClosePad(p);
+        for (auto& p : pads_)
+            ClosePad(p);
         if (stage_) SDL_DestroyTexture(stage_);
         if (texture_) SDL_DestroyTexture(texture_);
         if (renderer_) SDL_DestroyRenderer(renderer_);
@@ -270,11 +319,13 @@ public:
         const size_t rowBytes = size_t(width_) * 2;
         bool same = hasFrame_ && shown_ && last_.size() == rowBytes * size_t(height_);
         for (int y = 0; same && y < height_; ++y)
-            same = std::memcmp(last_.data() + rowBytes * size_t(y), pixels + size_t(y) * size_t(pitchPixels), rowBytes) == 0;
+            same = std::memcmp(last_.data() + rowBytes * size_t(y), pixels + size_t(y) * size_t(pitchPixels),
+                               rowBytes) == 0;
         if (same) return true;
         last_.resize(rowBytes * size_t(height_));
         for (int y = 0; y < height_; ++y)
-            std::memcpy(last_.data() + rowBytes * size_t(y), pixels + size_t(y) * size_t(pitchPixels), rowBytes);
+            std::memcpy(last_.data() + rowBytes * size_t(y), pixels + size_t(y) * size_t(pitchPixels),
+                        rowBytes);
         if (SDL_UpdateTexture(texture_, nullptr, pixels, pitchPixels * 2) != 0) return false;
         hasFrame_ = true;
         return Draw();
@@ -298,7 +349,7 @@ public:
     bool IsPresentationLost() const override { return lost_; }
     bool RestorePresentation() override {
         if (!lost_) return true;
-        last_.clear();  // what was on the screen is gone: the next frame is drawn whatever it holds
+        last_.clear(); // what was on the screen is gone: the next frame is drawn whatever it holds
         if (texture_) SDL_DestroyTexture(texture_);
         texture_ = nullptr;
         if (deviceReset_) {
@@ -307,8 +358,8 @@ public:
             if (!CreateRenderer()) return false;
             deviceReset_ = false;
         } else {
-            texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width_,
-                                         height_);
+            texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
+                                         width_, height_);
             if (!texture_) return false;
         }
         lost_ = false;
@@ -317,7 +368,8 @@ public:
 
     bool PollEvent(Event& e) override {
         SDL_Event ev;
-        while (queue_.empty() && SDL_PollEvent(&ev)) Translate(ev);
+        while (queue_.empty() && SDL_PollEvent(&ev))
+            Translate(ev);
         return TakeQueued(e);
     }
 
@@ -384,7 +436,7 @@ public:
         SDL_FreeSurface(s);
     }
 
-private:
+  private:
     // Draws the last frame into the window as it is now: black bars, the picture enlarged by a
     // whole factor with sharp pixels into the stage, and the stage filtered to the final size.
     bool Draw() {
@@ -407,7 +459,7 @@ private:
             SDL_RenderFillRects(renderer_, bars, 4);
         }
         if (p.W > 0 && p.H > 0) {
-            const SDL_Rect dst{p.X, p.Y, p.W, p.H};  // (the picture)
+            const SDL_Rect dst{p.X, p.Y, p.W, p.H}; // (the picture)
             SDL_Texture* source = texture_;
             if (l.Smooth && Stage(l.WholeScale)) {
                 SDL_SetRenderTarget(renderer_, stage_);
@@ -417,7 +469,8 @@ private:
             }
             // Without a stage (a renderer that cannot draw into textures) the picture is filtered
             // straight from its own size.
-            SDL_SetTextureScaleMode(texture_, l.Smooth && source == texture_ ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+            SDL_SetTextureScaleMode(texture_, l.Smooth && source == texture_ ? SDL_ScaleModeLinear
+                                                                             : SDL_ScaleModeNearest);
             SDL_RenderCopy(renderer_, source, nullptr, &dst);
         }
         SDL_RenderPresent(renderer_);
@@ -432,12 +485,16 @@ private:
         stage_ = nullptr;
         stageFactor_ = 0;
         SDL_RendererInfo info;
-        if (SDL_GetRendererInfo(renderer_, &info) != 0 || !(info.flags & SDL_RENDERER_TARGETTEXTURE)) return false;
+        if (SDL_GetRendererInfo(renderer_, &info) != 0 || !(info.flags & SDL_RENDERER_TARGETTEXTURE))
+            return false;
         Uint32 format = SDL_GetWindowPixelFormat(window_);
-        if (format == SDL_PIXELFORMAT_UNKNOWN || SDL_BYTESPERPIXEL(format) != 4) format = SDL_PIXELFORMAT_ARGB8888;
-        stage_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_TARGET, width_ * factor, height_ * factor);
-        if (!stage_) stage_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
-                                                width_ * factor, height_ * factor);
+        if (format == SDL_PIXELFORMAT_UNKNOWN || SDL_BYTESPERPIXEL(format) != 4)
+            format = SDL_PIXELFORMAT_ARGB8888;
+        stage_ =
+            SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_TARGET, width_ * factor, height_ * factor);
+        if (!stage_)
+            stage_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                       width_ * factor, height_ * factor);
         if (!stage_) return false;
         SDL_SetTextureScaleMode(stage_, SDL_ScaleModeLinear);
         SDL_SetTextureBlendMode(stage_, SDL_BLENDMODE_NONE);
@@ -454,7 +511,7 @@ private:
     bool CreateRenderer() {
         last_.clear();
         stageFactor_ = 0;
-        stage_ = nullptr;  // textures die with their renderer
+        stage_ = nullptr; // textures die with their renderer
         if (rendererChoice_ == RendererChoice::Accelerated || SDL_GetHint(SDL_HINT_RENDER_DRIVER))
             renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
         // A "hardware" renderer that is really OpenGL rasterised on the processor (a machine
@@ -488,7 +545,7 @@ private:
     void PlaceOnceFramed() {
         int top = 0, left = 0, bottom = 0, right = 0;
         if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0) {
-            placePending_ = false;  // no frame information on this desktop: leave it be
+            placePending_ = false; // no frame information on this desktop: leave it be
         } else if (top > 0 || left > 0) {
             placePending_ = false;
             SDL_SetWindowPosition(window_, startX_, startY_);
@@ -510,34 +567,36 @@ private:
         const Uint32 flags = SDL_GetWindowFlags(window_);
         const bool normal = !(flags & (SDL_WINDOW_MAXIMIZED | SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MINIMIZED));
         switch (w.event) {
-            case SDL_WINDOWEVENT_SIZE_CHANGED:
-            case SDL_WINDOWEVENT_MOVED:
-                // Read the window as it is now rather than the event's numbers: several moves
-                // come together when leaving full screen, and the last one counts.
-                if (normal && !fullScreen_ && !maximized_) {
-                    previousNormal_ = normal_;
-                    normal_ = NormalGeometryNow();
-                }
-                break;
-            case SDL_WINDOWEVENT_MAXIMIZED:
-                if (fullScreen_) break;
-                // The window manager may report the new size before it reports the state.
-                if (maximized_ == false) {
-                    int ww = 0, wh = 0;
-                    SDL_GetWindowSize(window_, &ww, &wh);
-                    if (normal_.W == ww && normal_.H == wh) normal_ = previousNormal_;
-                }
-                maximized_ = true;
-                break;
-            case SDL_WINDOWEVENT_RESTORED:
-                if (!fullScreen_ && !(flags & SDL_WINDOW_MAXIMIZED)) maximized_ = false;
-                break;
-            default: break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_MOVED:
+            // Read the window as it is now rather than the event's numbers: several moves
+            // come together when leaving full screen, and the last one counts.
+            if (normal && !fullScreen_ && !maximized_) {
+                previousNormal_ = normal_;
+                normal_ = NormalGeometryNow();
+            }
+            break;
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            if (fullScreen_) break;
+            // The window manager may report the new size before it reports the state.
+            if (maximized_ == false) {
+                int ww = 0, wh = 0;
+                SDL_GetWindowSize(window_, &ww, &wh);
+                if (normal_.W == ww && normal_.H == wh) normal_ = previousNormal_;
+            }
+            maximized_ = true;
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+            if (!fullScreen_ && !(flags & SDL_WINDOW_MAXIMIZED)) maximized_ = false;
+            break;
+        default:
+            break;
         }
     }
 
     void OpenPads() {
-        for (auto& p : pads_) ClosePad(p);
+        for (auto& p : pads_)
+            ClosePad(p);
         pads_.clear();
         for (int i = 0; i < SDL_NumJoysticks(); ++i) {
             Pad p;
@@ -554,8 +613,10 @@ private:
     }
 
     static void ClosePad(Pad& p) {
-        if (p.Controller) SDL_GameControllerClose(p.Controller);
-        else if (p.Joystick) SDL_JoystickClose(p.Joystick);
+        if (p.Controller)
+            SDL_GameControllerClose(p.Controller);
+        else if (p.Joystick)
+            SDL_JoystickClose(p.Joystick);
         p = Pad{};
     }
 
@@ -580,105 +641,142 @@ private:
     void Translate(const SDL_Event& ev) {
         Event e;
         switch (ev.type) {
-            case SDL_QUIT: e.Kind = EventKind::Quit; Push(e); return;
-            case SDL_KEYDOWN:
-            case SDL_KEYUP: {
-                int code = VirtualKeyOf(ev.key.keysym.sym);
-                if (code == 0) return;
-                e.Kind = ev.type == SDL_KEYDOWN ? EventKind::KeyDown : EventKind::KeyUp;
-                e.Key = code;
-                Shift(e, ev.key.keysym.mod);
-                Push(e);
-                // Backspace, Enter and Esc also arrive as characters, as on the desktop.
-                // (Alt+Enter is the full-screen switch, not a typed Enter.)
-                if (ev.type == SDL_KEYDOWN && !e.Alt && (code == vk::Back || code == vk::Return || code == vk::Escape)) {
-                    Event c;
-                    c.Kind = EventKind::KeyChar;
-                    c.Char = uint8_t(code);
-                    Push(c);
+        case SDL_QUIT:
+            e.Kind = EventKind::Quit;
+            Push(e);
+            return;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            int code = VirtualKeyOf(ev.key.keysym.sym);
+            if (code == 0) return;
+            e.Kind = ev.type == SDL_KEYDOWN ? EventKind::KeyDown : EventKind::KeyUp;
+            e.Key = code;
+            Shift(e, ev.key.keysym.mod);
+            Push(e);
+            // Backspace, Enter and Esc also arrive as characters, as on the desktop.
+            // (Alt+Enter is the full-screen switch, not a typed Enter.)
+            if (ev.type == SDL_KEYDOWN && !e.Alt &&
+                (code == vk::Back || code == vk::Return || code == vk::Escape)) {
+                Event c;
+                c.Kind = EventKind::KeyChar;
+                c.Char = uint8_t(code);
+                Push(c);
+            }
+            return;
+        }
+        case SDL_TEXTINPUT: {
+            // UTF-8 -> the game's 8-bit characters; what does not fit in 8 bits is dropped.
+            const unsigned char* t = reinterpret_cast<const unsigned char*>(ev.text.text);
+            for (size_t i = 0; t[i];) {
+                unsigned cp = 0;
+                size_t len = 1;
+                if (t[i] < 0x80)
+                    cp = t[i];
+                else if ((t[i] & 0xE0) == 0xC0 && t[i + 1]) {
+                    cp = ((t[i] & 0x1Fu) << 6) | (t[i + 1] & 0x3Fu);
+                    len = 2;
+                } else {
+                    len = (t[i] & 0xF0) == 0xE0 ? 3 : (t[i] & 0xF8) == 0xF0 ? 4 : 1;
+                    cp = 0;
                 }
+                for (size_t k = 1; k < len; ++k)
+                    if (!t[i + k]) {
+                        len = k;
+                        break;
+                    }
+                i += len;
+                if (cp < 32 || cp > 255) continue;
+                Event c;
+                c.Kind = EventKind::KeyChar;
+                c.Char = uint8_t(cp);
+                Push(c);
+            }
+            return;
+        }
+        case SDL_MOUSEMOTION:
+            // Over the bars the mouse is off the picture, as if outside the window.
+            if (!ToPicture(ev.motion.x, ev.motion.y, e.X, e.Y)) return;
+            e.Kind = EventKind::MouseMove;
+            Push(e);
+            return;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            bool down = ev.type == SDL_MOUSEBUTTONDOWN;
+            // Clicks on the bars do nothing.
+            if (!ToPicture(ev.button.x, ev.button.y, e.X, e.Y)) return;
+            e.Button = ev.button.button == SDL_BUTTON_LEFT ? 1 : ev.button.button == SDL_BUTTON_RIGHT ? 2 : 3;
+            e.Kind = down ? EventKind::MouseDown : EventKind::MouseUp;
+            Push(e);
+            // A left release ends a click; the second press of a double click is its own event.
+            if (e.Button == 1 && down && ev.button.clicks >= 2) {
+                e.Kind = EventKind::DoubleClick;
+                Push(e);
+            }
+            if (e.Button == 1 && !down && ev.button.clicks == 1) {
+                e.Kind = EventKind::Click;
+                Push(e);
+            }
+            return;
+        }
+        case SDL_WINDOWEVENT:
+            if (placePending_) PlaceOnceFramed();
+            WindowChanged(ev.window);
+            switch (ev.window.event) {
+            case SDL_WINDOWEVENT_EXPOSED:
+            case SDL_WINDOWEVENT_SIZE_CHANGED:
+                Repaint();
+                return;
+            case SDL_WINDOWEVENT_CLOSE:
+                e.Kind = EventKind::CloseRequest;
+                break;
+            case SDL_WINDOWEVENT_MINIMIZED:
+                e.Kind = EventKind::Minimized;
+                break;
+            case SDL_WINDOWEVENT_RESTORED:
+                e.Kind = EventKind::Restored;
+                break;
+            case SDL_WINDOWEVENT_FOCUS_GAINED:
+                focused_ = true;
+                e.Kind = EventKind::Activated;
+                break;
+            case SDL_WINDOWEVENT_FOCUS_LOST:
+                focused_ = false;
+                e.Kind = EventKind::Deactivated;
+                break;
+            default:
                 return;
             }
-            case SDL_TEXTINPUT: {
-                // UTF-8 -> the game's 8-bit characters; what does not fit in 8 bits is dropped.
-                const unsigned char* t = reinterpret_cast<const unsigned char*>(ev.text.text);
-                for (size_t i = 0; t[i];) {
-                    unsigned cp = 0;
-                    size_t len = 1;
-                    if (t[i] < 0x80) cp = t[i];
-                    else if ((t[i] & 0xE0) == 0xC0 && t[i + 1]) { cp = ((t[i] & 0x1Fu) << 6) | (t[i + 1] & 0x3Fu); len = 2; }
-                    else { len = (t[i] & 0xF0) == 0xE0 ? 3 : (t[i] & 0xF8) == 0xF0 ? 4 : 1; cp = 0; }
-                    for (size_t k = 1; k < len; ++k) if (!t[i + k]) { len = k; break; }
-                    i += len;
-                    if (cp < 32 || cp > 255) continue;
-                    Event c;
-                    c.Kind = EventKind::KeyChar;
-                    c.Char = uint8_t(cp);
-                    Push(c);
-                }
-                return;
-            }
-            case SDL_MOUSEMOTION:
-                // Over the bars the mouse is off the picture, as if outside the window.
-                if (!ToPicture(ev.motion.x, ev.motion.y, e.X, e.Y)) return;
-                e.Kind = EventKind::MouseMove;
-                Push(e);
-                return;
-            case SDL_MOUSEBUTTONDOWN:
-            case SDL_MOUSEBUTTONUP: {
-                bool down = ev.type == SDL_MOUSEBUTTONDOWN;
-                // Clicks on the bars do nothing.
-                if (!ToPicture(ev.button.x, ev.button.y, e.X, e.Y)) return;
-                e.Button = ev.button.button == SDL_BUTTON_LEFT ? 1 : ev.button.button == SDL_BUTTON_RIGHT ? 2 : 3;
-                e.Kind = down ? EventKind::MouseDown : EventKind::MouseUp;
-                Push(e);
-                // A left release ends a click; the second press of a double click is its own event.
-                if (e.Button == 1 && down && ev.button.clicks >= 2) { e.Kind = EventKind::DoubleClick; Push(e); }
-                if (e.Button == 1 && !down && ev.button.clicks == 1) { e.Kind = EventKind::Click; Push(e); }
-                return;
-            }
-            case SDL_WINDOWEVENT:
-                if (placePending_) PlaceOnceFramed();
-                WindowChanged(ev.window);
-                switch (ev.window.event) {
-                    case SDL_WINDOWEVENT_EXPOSED:
-                    case SDL_WINDOWEVENT_SIZE_CHANGED: Repaint(); return;
-                    case SDL_WINDOWEVENT_CLOSE: e.Kind = EventKind::CloseRequest; break;
-                    case SDL_WINDOWEVENT_MINIMIZED: e.Kind = EventKind::Minimized; break;
-                    case SDL_WINDOWEVENT_RESTORED: e.Kind = EventKind::Restored; break;
-                    case SDL_WINDOWEVENT_FOCUS_GAINED: focused_ = true; e.Kind = EventKind::Activated; break;
-                    case SDL_WINDOWEVENT_FOCUS_LOST: focused_ = false; e.Kind = EventKind::Deactivated; break;
-                    default: return;
-                }
-                Push(e);
-                return;
-            case SDL_RENDER_TARGETS_RESET:
-            case SDL_RENDER_DEVICE_RESET:
-                lost_ = true;
-                if (ev.type == SDL_RENDER_DEVICE_RESET) deviceReset_ = true;
-                e.Kind = EventKind::PresentationLost;
-                Push(e);
-                return;
-            case SDL_JOYDEVICEADDED:
-            case SDL_JOYDEVICEREMOVED:
-                OpenPads();
-                return;
-            default: return;
+            Push(e);
+            return;
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            lost_ = true;
+            if (ev.type == SDL_RENDER_DEVICE_RESET) deviceReset_ = true;
+            e.Kind = EventKind::PresentationLost;
+            Push(e);
+            return;
+        case SDL_JOYDEVICEADDED:
+        case SDL_JOYDEVICEREMOVED:
+            OpenPads();
+            return;
+        default:
+            return;
         }
     }
 
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
-    SDL_Texture* texture_ = nullptr;  // the last frame, picture size
-    SDL_Texture* stage_ = nullptr;    // the frame enlarged by stageFactor_ (nearest-neighbour)
-    std::vector<uint8_t> last_;       // the pixels of the frame on the screen
+    SDL_Texture* texture_ = nullptr; // the last frame, picture size
+    SDL_Texture* stage_ = nullptr;   // the frame enlarged by stageFactor_ (nearest-neighbour)
+    std::vector<uint8_t> last_;      // the pixels of the frame on the screen
     int stageFactor_ = 0;
     SDL_Cursor* hand_ = nullptr;
     int width_, height_;
     RendererChoice rendererChoice_ = RendererChoice::Unknown;
-    bool shown_ = false, startPlaced_ = false, startMaximized_ = false, placePending_ = false, hasFrame_ = false, maximized_ = false;
+    bool shown_ = false, startPlaced_ = false, startMaximized_ = false, placePending_ = false,
+         hasFrame_ = false, maximized_ = false;
     int startX_ = 0, startY_ = 0;  // a remembered place
-    Rect normal_, previousNormal_;  // the window's place and size when neither maximised nor full screen
+    Rect normal_, previousNormal_; // the window's place and size when neither maximised nor full screen
     bool fullScreen_ = false, focused_ = true, lost_ = false, deviceReset_ = false;
     bool placementStored_ = false;
     int savedX_ = 0, savedY_ = 0;
@@ -687,12 +785,10 @@ private:
     std::deque<Event> queue_;
 };
 
-
-
-}  // namespace
+} // namespace
 
 std::unique_ptr<Window> CreateSdlWindow(const WindowOptions& options) {
     return std::make_unique<SdlWindow>(options);
 }
 
-}  // namespace platform
+} // namespace platform

@@ -27,7 +27,7 @@ std::string FindInPath(const std::string& name) {
     return {};
 }
 
-}  // namespace
+} // namespace
 
 bool OpenUrl(const std::string& url) {
     if (Recorder) {
@@ -52,11 +52,13 @@ bool OpenUrl(const std::string& url) {
     }
     int status = 0;
     while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) return true;  // reaped elsewhere; the opener was started
+        if (errno != EINTR) return true; // reaped elsewhere; the opener was started
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-void RecordOpenedUrls(std::vector<std::string>* sink) { Recorder = sink; }
+void RecordOpenedUrls(std::vector<std::string>* sink) {
+    Recorder = sink;
+}
 
-}  // namespace platform
+} // namespace platform

@@ -13,4 +13,4 @@ bool OpenUrl(const std::string& url);
 // nullptr restores the real opener.
 void RecordOpenedUrls(std::vector<std::string>* sink);
 
-}  // namespace platform
+} // namespace platform

@@ -27,7 +27,8 @@ const char* const kRulesName = "Data/Fonts/fonts.conf";
 
 std::string FindRules() {
     std::error_code ec;
-    if (std::filesystem::is_regular_file(kRulesName, ec)) return std::filesystem::absolute(kRulesName, ec).string();
+    if (std::filesystem::is_regular_file(kRulesName, ec))
+        return std::filesystem::absolute(kRulesName, ec).string();
     char exe[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
     if (n > 0) {
@@ -92,9 +93,11 @@ SDL_Surface* RenderCoverage(Font* font, const std::string& text) {
     return s;
 }
 
-}  // namespace
+} // namespace
 
-void PrepareFonts() { (void)Config(); }
+void PrepareFonts() {
+    (void)Config();
+}
 
 bool ResolveFontFace(const std::string& face, bool bold, FontFace& out) {
     auto& cache = Cache().Faces;
@@ -151,8 +154,9 @@ Font* OpenFont(const std::string& face, int points, bool bold) {
     if (pixels > 0 && ResolveFontFace(face, bold, resolved)) {
         if (!cache.Started) cache.Started = TTF_Init() == 0;
         // The em is a whole number of pixels, as on the desktop: open at that many "points" at 72 dpi.
-        TTF_Font* handle =
-            cache.Started ? TTF_OpenFontIndexDPI(resolved.File.c_str(), pixels, resolved.Index, 72, 72) : nullptr;
+        TTF_Font* handle = cache.Started
+                               ? TTF_OpenFontIndexDPI(resolved.File.c_str(), pixels, resolved.Index, 72, 72)
+                               : nullptr;
         if (handle) {
             // A face without a bold file of its own is emboldened; no kerning, as the desktop's TextOut.
             TTF_SetFontStyle(handle, bold && !resolved.Bold ? TTF_STYLE_BOLD : TTF_STYLE_NORMAL);
@@ -163,7 +167,7 @@ Font* OpenFont(const std::string& face, int points, bool bold) {
         }
     }
     Font* result = font.get();
-    cache.Fonts[key] = std::move(font);  // a failure is remembered too: nothing is retried per frame
+    cache.Fonts[key] = std::move(font); // a failure is remembered too: nothing is retried per frame
     return result;
 }
 
@@ -174,7 +178,9 @@ int TextWidth(Font* font, const std::string& text) {
     return w;
 }
 
-int TextHeight(Font* font) { return font ? font->Height : 0; }
+int TextHeight(Font* font) {
+    return font ? font->Height : 0;
+}
 
 void DrawText(Font* font, const std::string& text, int x, int y, uint16_t color, uint16_t* pixels, int width,
               int height, int pitchPixels) {
@@ -187,7 +193,8 @@ void DrawText(Font* font, const std::string& text, int x, int y, uint16_t color,
         const int64_t x1 = std::min<int64_t>(s->w, int64_t(width) - x);
         const int64_t y1 = std::min<int64_t>(s->h, int64_t(height) - y);
         for (int64_t sy = y0; sy < y1; ++sy) {
-            const auto* src = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + sy * s->pitch);
+            const auto* src =
+                reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + sy * s->pitch);
             uint16_t* dst = pixels + size_t(y + sy) * size_t(pitchPixels);
             for (int64_t sx = x0; sx < x1; ++sx)
                 if ((src[sx] >> 24) >= 128) dst[x + sx] = color;
@@ -197,6 +204,8 @@ void DrawText(Font* font, const std::string& text, int x, int y, uint16_t color,
     SDL_FreeSurface(s);
 }
 
-std::string FontRulesPath() { return Config().RulesPath; }
+std::string FontRulesPath() {
+    return Config().RulesPath;
+}
 
-}  // namespace platform
+} // namespace platform

@@ -14,7 +14,7 @@ struct FontFace {
     std::string File;
     int Index = 0;
     bool Bold = false;
-    std::string Family;  // the family the file belongs to
+    std::string Family; // the family the file belongs to
 };
 
 // Reads the font configuration (the desktop's and the game's rules) now instead of at the first
@@ -48,4 +48,4 @@ void DrawText(Font* font, const std::string& text, int x, int y, uint16_t color,
 // own configuration applies).
 std::string FontRulesPath();
 
-}  // namespace platform
+} // namespace platform

@@ -13,21 +13,21 @@ namespace platform {
 
 // What happened at the window, in the game's terms.
 enum class EventKind {
-    KeyDown,      // Key holds the virtual-key code; Alt/Shift/Ctrl the shift state
+    KeyDown, // Key holds the virtual-key code; Alt/Shift/Ctrl the shift state
     KeyUp,
-    KeyChar,      // Char holds the typed 8-bit character (also 8, 13 and 27)
-    MouseMove,    // X, Y in 800 x 600 client pixels
-    MouseDown,    // Button 1 left, 2 right, 3 middle
+    KeyChar,   // Char holds the typed 8-bit character (also 8, 13 and 27)
+    MouseMove, // X, Y in 800 x 600 client pixels
+    MouseDown, // Button 1 left, 2 right, 3 middle
     MouseUp,
     Click,        // a left click ended (button released)
     DoubleClick,  // the second press of a double click
     CloseRequest, // the window's close button
     Minimized,
     Restored,
-    Activated,    // the window got the input focus
-    Deactivated,  // it lost it
-    PresentationLost,  // the renderer was reset: surfaces must be restored
-    Quit,         // the session is ending (e.g. the desktop logs out)
+    Activated,        // the window got the input focus
+    Deactivated,      // it lost it
+    PresentationLost, // the renderer was reset: surfaces must be restored
+    Quit,             // the session is ending (e.g. the desktop logs out)
 };
 
 struct Event {
@@ -48,13 +48,13 @@ struct DisplayModeInfo {
 struct JoystickReading {
     int32_t X = 0, Y = 0, Z = 0;
     int32_t AxisMin = -32768, AxisMax = 32767;
-    uint32_t Buttons = 0;  // bit i = button i + 1 pressed
+    uint32_t Buttons = 0; // bit i = button i + 1 pressed
     int ButtonCount = 0;
 };
 
 // The window service the engine and the form use.
 class Window {
-public:
+  public:
     virtual ~Window() = default;
 
     // Shows the window (the first time) and brings it to the front.
@@ -108,8 +108,8 @@ public:
 // Options for the real window.
 struct WindowOptions {
     std::string Caption = "Spray Dash";
-    int Width = 800, Height = 600;  // the picture
-    WindowSettings Remembered;      // the window as the last run left it (empty at a first start)
+    int Width = 800, Height = 600; // the picture
+    WindowSettings Remembered;     // the window as the last run left it (empty at a first start)
     // With no remembered renderer, try the GPU's in a child process first (ProbeRendererInChild).
     bool ProbeRenderer = true;
 };
@@ -122,4 +122,4 @@ RendererChoice ProbeRendererInChild();
 // Opens the real SDL window; throws std::runtime_error with SDL's reason when it cannot.
 std::unique_ptr<Window> CreateSdlWindow(const WindowOptions& options);
 
-}  // namespace platform
+} // namespace platform

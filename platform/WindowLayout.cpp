@@ -71,4 +71,4 @@ bool PlacementVisible(Rect window, const std::vector<Rect>& displays) {
     return false;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -48,4 +48,4 @@ Size FirstWindowSize(Size usable, Size picture = kPictureSize);
 // displays by at least 100 x 50 units (or by the whole window, when that is smaller).
 bool PlacementVisible(Rect window, const std::vector<Rect>& displays);
 
-}  // namespace platform
+} // namespace platform

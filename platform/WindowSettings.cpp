@@ -18,9 +18,12 @@ namespace {
 
 const char* RendererWord(RendererChoice r) {
     switch (r) {
-        case RendererChoice::Accelerated: return "accelerated";
-        case RendererChoice::Software: return "software";
-        case RendererChoice::Unknown: break;
+    case RendererChoice::Accelerated:
+        return "accelerated";
+    case RendererChoice::Software:
+        return "software";
+    case RendererChoice::Unknown:
+        break;
     }
     return "";
 }
@@ -31,7 +34,7 @@ bool ReadInt(const std::string& v, int& out) {
     return ec == std::errc() && p == end;
 }
 
-}  // namespace
+} // namespace
 
 std::string FormatWindowSettings(const WindowSettings& s) {
     std::ostringstream o;
@@ -59,17 +62,24 @@ bool ParseWindowSettings(const std::string& text, WindowSettings& out, std::stri
         }
         const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
         bool ok = true;
-        if (key == "width") ok = width = ReadInt(value, s.WindowSize.W) && s.WindowSize.W > 0;
-        else if (key == "height") ok = height = ReadInt(value, s.WindowSize.H) && s.WindowSize.H > 0;
-        else if (key == "x") ok = x = ReadInt(value, s.X);
-        else if (key == "y") ok = y = ReadInt(value, s.Y);
+        if (key == "width")
+            ok = width = ReadInt(value, s.WindowSize.W) && s.WindowSize.W > 0;
+        else if (key == "height")
+            ok = height = ReadInt(value, s.WindowSize.H) && s.WindowSize.H > 0;
+        else if (key == "x")
+            ok = x = ReadInt(value, s.X);
+        else if (key == "y")
+            ok = y = ReadInt(value, s.Y);
         else if (key == "maximized") {
             ok = value == "0" || value == "1";
             s.Maximized = value == "1";
         } else if (key == "renderer") {
-            if (value == "accelerated") s.Renderer = RendererChoice::Accelerated;
-            else if (value == "software") s.Renderer = RendererChoice::Software;
-            else ok = false;
+            if (value == "accelerated")
+                s.Renderer = RendererChoice::Accelerated;
+            else if (value == "software")
+                s.Renderer = RendererChoice::Software;
+            else
+                ok = false;
         }
         if (!ok) {
             error = "line " + std::to_string(number) + ": bad " + key + " \"" + value + "\"";
@@ -96,9 +106,9 @@ WindowSettings LoadWindowSettings(const fs::path& file) {
     aside += ".damaged";
     std::error_code ec;
     fs::rename(file, aside, ec);
-    std::fprintf(stderr, "Spray Dash: %s is damaged (%s); %s, the window starts afresh\n", file.c_str(),
-                 error.c_str(), ec ? ("it cannot be moved aside: " + ec.message()).c_str()
-                                   : ("kept as " + aside.string()).c_str());
+    std::fprintf(
+        stderr, "Spray Dash: %s is damaged (%s); %s, the window starts afresh\n", file.c_str(), error.c_str(),
+        ec ? ("it cannot be moved aside: " + ec.message()).c_str() : ("kept as " + aside.string()).c_str());
     return WindowSettings{};
 }
 
@@ -149,4 +159,4 @@ StartWindow ChooseStartWindow(const WindowSettings& remembered, const std::vecto
     return w;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -14,16 +14,16 @@ inline constexpr const char* kWindowSettingsFile = "Data/Save/window";
 
 // How frames reach the screen. Stored as a word: "accelerated" or "software".
 enum class RendererChoice {
-    Unknown,      // not tried yet on this machine: find out at start
-    Accelerated,  // the GPU's renderer
-    Software,     // SDL's own software path (no GPU, or OpenGL that runs on the processor)
+    Unknown,     // not tried yet on this machine: find out at start
+    Accelerated, // the GPU's renderer
+    Software,    // SDL's own software path (no GPU, or OpenGL that runs on the processor)
 };
 
 struct WindowSettings {
     bool HasSize = false;
-    Size WindowSize;  // the size in a window, not maximised and not full screen (desktop units)
+    Size WindowSize; // the size in a window, not maximised and not full screen (desktop units)
     bool HasPosition = false;
-    int X = 0, Y = 0;  // where that window was
+    int X = 0, Y = 0; // where that window was
     bool Maximized = false;
     RendererChoice Renderer = RendererChoice::Unknown;
     bool operator==(const WindowSettings&) const = default;
@@ -45,7 +45,7 @@ bool SaveWindowSettings(const std::filesystem::path& file, const WindowSettings&
 // Where and how big the window opens, from what was remembered and the displays there are now.
 struct StartWindow {
     Size WindowSize;
-    bool Centred = true;  // false: at X, Y
+    bool Centred = true; // false: at X, Y
     int X = 0, Y = 0;
     bool Maximized = false;
 };
@@ -55,4 +55,4 @@ struct StartWindow {
 // window at that place can still be seen and grabbed.
 StartWindow ChooseStartWindow(const WindowSettings& remembered, const std::vector<Rect>& usable);
 
-}  // namespace platform
+} // namespace platform

@@ -2,12 +2,12 @@
 
 #include <cmath>
 
+#include "engine/PictureCollection.h"
 #include "race/Effects.h"
 #include "race/RaceMedia.h"
 #include "race/RaceState.h"
 #include "race/Random.h"
 #include "race/RiverObject.h"
-#include "engine/PictureCollection.h"
 #include "stage/Dialogs.h"
 #include "stage/GameSound.h"
 #include "stage/GameState.h"
@@ -20,7 +20,7 @@ constexpr TBoatInfo Boats[3] = {
     {"Boat3_Normal", "Boat3_Big", NormalMaxSpeed, 0.06, 0.2},
 };
 
-}  // namespace
+} // namespace
 
 const TBoatInfo& BoatInfo(int boat) {
     if (boat < 1) boat = 1;
@@ -112,7 +112,7 @@ void TMyCarSprite::Jump() {
     Airborne = true;
     int32_t oldWidth = Width;
     SetBoatPicture(BoatInfo(ChosenBoat).BigPicture);
-    X -= (Width - oldWidth) / 2.0;  // the centre stays where it was
+    X -= (Width - oldWidth) / 2.0; // the centre stays where it was
     AirTime = JumpTime;
     Heading = 0;
     TargetSpeed = 2 * Speed > MaxSpeed ? MaxSpeed : 2 * Speed;
@@ -129,48 +129,48 @@ void TMyCarSprite::Land() {
 void TMyCarSprite::GainPowerUp(TPowerUp kind) {
     PlaySound("Bonus");
     switch (kind) {
-        case TPowerUp::Gun:
-            HasGun = true;
-            GunTime = PowerUpDuration;
-            break;
-        case TPowerUp::Engine:
-            EngineTime = PowerUpDuration;
-            // A second engine only renews the time.
-            if (!HasEngine) {
-                MaxSpeed = EngineMaxSpeed;
-                Acceleration *= 2;
-                Deceleration *= 2;
-            }
-            HasEngine = true;
-            break;
-        case TPowerUp::Shield:
-            HasShield = true;
-            ShieldTime = PowerUpDuration;
-            break;
+    case TPowerUp::Gun:
+        HasGun = true;
+        GunTime = PowerUpDuration;
+        break;
+    case TPowerUp::Engine:
+        EngineTime = PowerUpDuration;
+        // A second engine only renews the time.
+        if (!HasEngine) {
+            MaxSpeed = EngineMaxSpeed;
+            Acceleration *= 2;
+            Deceleration *= 2;
+        }
+        HasEngine = true;
+        break;
+    case TPowerUp::Shield:
+        HasShield = true;
+        ShieldTime = PowerUpDuration;
+        break;
     }
 }
 
 void TMyCarSprite::LosePowerUp(TPowerUp kind, bool audible) {
     if (audible) PlaySound("BonusLost");
     switch (kind) {
-        case TPowerUp::Gun:
-            HasGun = false;
-            StopSound("Shot");
-            break;
-        case TPowerUp::Engine:
-            HasEngine = false;
-            MaxSpeed = NormalMaxSpeed;
-            Acceleration /= 2;
-            Deceleration /= 2;
-            // Above the normal top speed the boat slows down to it.
-            if (Speed > MaxSpeed) {
-                SpeedOrder = soSlowDown;
-                TargetSpeed = MaxSpeed;
-            }
-            break;
-        case TPowerUp::Shield:
-            HasShield = false;
-            break;
+    case TPowerUp::Gun:
+        HasGun = false;
+        StopSound("Shot");
+        break;
+    case TPowerUp::Engine:
+        HasEngine = false;
+        MaxSpeed = NormalMaxSpeed;
+        Acceleration /= 2;
+        Deceleration /= 2;
+        // Above the normal top speed the boat slows down to it.
+        if (Speed > MaxSpeed) {
+            SpeedOrder = soSlowDown;
+            TargetSpeed = MaxSpeed;
+        }
+        break;
+    case TPowerUp::Shield:
+        HasShield = false;
+        break;
     }
 }
 
@@ -244,7 +244,7 @@ void TMyCarSprite::FireBeam() {
             TWallSprite& o = *RiverObjects[i];
             if (o.Unshootable) continue;
             if (o.X < x && x < o.X + o.Width && o.Y < y && y < o.Y + o.Height) {
-                hit = true;  // the beam stops here even at an object already exploding
+                hit = true; // the beam stops here even at an object already exploding
                 if (!o.Exploded) {
                     o.Explode();
                     BeamReward(o);
@@ -257,33 +257,36 @@ void TMyCarSprite::FireBeam() {
 void TMyCarSprite::BeamReward(const TWallSprite& object) {
     if (object.IsVessel) AddScore(20);
     switch (object.Kind) {
-        case rkRamp:
-        case rkShip:
-        case rkBridge:
-            AddScore(10);
-            break;
-        case rkFlag:
-        case rkFisher:
-        case rkDuck:
-            AddScore(5);
-            break;
-        default:
-            break;
+    case rkRamp:
+    case rkShip:
+    case rkBridge:
+        AddScore(10);
+        break;
+    case rkFlag:
+    case rkFisher:
+    case rkDuck:
+        AddScore(5);
+        break;
+    default:
+        break;
     }
 }
 
 namespace {
 
-int Trunc(double v) { return static_cast<int>(std::trunc(v)); }
+int Trunc(double v) {
+    return static_cast<int>(std::trunc(v));
+}
 
 // Draws pattern Pattern of a race picture at its own frame size, turned by Angle about
 // (CenterX, CenterY) of the picture, which lands on (X, Y).
 void DrawPart(const char* name, int x, int y, int pattern, double centerX, double centerY, int angle) {
     TPictureCollectionItem& item = RacePicture(name);
-    item.DrawRotated(RaceSurface(), x, y, item.FrameWidth(), item.FrameHeight(), pattern, centerX, centerY, angle);
+    item.DrawRotated(RaceSurface(), x, y, item.FrameWidth(), item.FrameHeight(), pattern, centerX, centerY,
+                     angle);
 }
 
-}  // namespace
+} // namespace
 
 void TMyCarSprite::Render() {
     const int midX = Trunc(MidX), midY = Trunc(MidY);

@@ -20,20 +20,43 @@ struct TChance {
 // Entries 1..28 (index 0 unused).
 constexpr TChance Chances[SpawnChanceCount + 1] = {
     {0, 0, 0},
-    {rkTree, 0.1, 1.2},       {rkWeed, 0.1, 1.2},      {rkFlag, 0.1, 1.2},     {rkDuck, 0.1, 1.2},
-    {rkFisher, 0.1, 1.2},     {rkShip, 0.1, 1.2},      {rkBonus10, 0.05, 1.2}, {rkBonus20, 0.05, 1.2},
-    {rkBonus50, 0.05, 1.2},   {rkBonus100, 0.05, 1.2}, {rkRamp, 0.3, 1.2},     {rkGun, 0.05, 1.2},
-    {rkShield, 0.05, 1.2},    {rkEngine, 0.05, 1.2},   {rkBridge, 0.1, 1.2},   {rkLife, 0.02, 1.2},
-    {rkBoat4, 0.02, 1.2},     {rkBoat4Inv, 0.005, 1.4}, {rkBoat5, 0.02, 1.2},  {rkBoat5Inv, 0.005, 1.4},
-    {rkBoat6, 0.02, 1.2},     {rkBoat6Inv, 0.005, 1.4}, {rkBoat7, 0.02, 1.2},  {rkBoat7Inv, 0.005, 1.4},
-    {rkBoat8, 0.02, 1.2},     {rkBoat8Inv, 0.005, 1.4}, {rkBoat9, 0.02, 1.2},  {rkBoat9Inv, 0.005, 1.4},
+    {rkTree, 0.1, 1.2},
+    {rkWeed, 0.1, 1.2},
+    {rkFlag, 0.1, 1.2},
+    {rkDuck, 0.1, 1.2},
+    {rkFisher, 0.1, 1.2},
+    {rkShip, 0.1, 1.2},
+    {rkBonus10, 0.05, 1.2},
+    {rkBonus20, 0.05, 1.2},
+    {rkBonus50, 0.05, 1.2},
+    {rkBonus100, 0.05, 1.2},
+    {rkRamp, 0.3, 1.2},
+    {rkGun, 0.05, 1.2},
+    {rkShield, 0.05, 1.2},
+    {rkEngine, 0.05, 1.2},
+    {rkBridge, 0.1, 1.2},
+    {rkLife, 0.02, 1.2},
+    {rkBoat4, 0.02, 1.2},
+    {rkBoat4Inv, 0.005, 1.4},
+    {rkBoat5, 0.02, 1.2},
+    {rkBoat5Inv, 0.005, 1.4},
+    {rkBoat6, 0.02, 1.2},
+    {rkBoat6Inv, 0.005, 1.4},
+    {rkBoat7, 0.02, 1.2},
+    {rkBoat7Inv, 0.005, 1.4},
+    {rkBoat8, 0.02, 1.2},
+    {rkBoat8Inv, 0.005, 1.4},
+    {rkBoat9, 0.02, 1.2},
+    {rkBoat9Inv, 0.005, 1.4},
 };
 
 constexpr int FisherIndex = 5;
 constexpr double RowLength = 100;
 
 // Entries are numbered 1..28.
-bool ValidIndex(int index) { return index >= 1 && index <= SpawnChanceCount; }
+bool ValidIndex(int index) {
+    return index >= 1 && index <= SpawnChanceCount;
+}
 
 // Tries entry i of the chance table with the given scale: one uniform draw, and the object
 // when the chance wins.
@@ -42,11 +65,17 @@ void TryChance(int i, double scale) {
     if (SpawnChance[i] * scale > u) PlaceObject(Chances[i].Kind);
 }
 
-}  // namespace
+} // namespace
 
-int KindOfChance(int index) { return ValidIndex(index) ? Chances[index].Kind : -1; }
-double BaseSpawnChance(int index) { return ValidIndex(index) ? Chances[index].Base : 0; }
-double SpawnChanceGrowth(int index) { return ValidIndex(index) ? Chances[index].Growth : 0; }
+int KindOfChance(int index) {
+    return ValidIndex(index) ? Chances[index].Kind : -1;
+}
+double BaseSpawnChance(int index) {
+    return ValidIndex(index) ? Chances[index].Base : 0;
+}
+double SpawnChanceGrowth(int index) {
+    return ValidIndex(index) ? Chances[index].Growth : 0;
+}
 
 void FillSpawnChance(int32_t level) {
     for (int i = 1; i <= SpawnChanceCount; ++i)
@@ -65,7 +94,7 @@ void PlaceObject(int kind) {
     auto* object = new TWallSprite(&SpriteRoot(), kind, slot);
     RiverObjects[slot] = object;
     if (object->Rejected)
-        delete object;  // frees the slot again
+        delete object; // frees the slot again
     else
         RowCount += 1;
 }
@@ -125,5 +154,6 @@ void SpawnObjects() {
     }
 
     const double k = oddLevel ? 1.0 / 84 : 2.0 / 84;
-    for (int i = 17; i <= 28; ++i) TryChance(i, k);
+    for (int i = 17; i <= 28; ++i)
+        TryChance(i, k);
 }

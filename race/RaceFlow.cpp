@@ -25,20 +25,23 @@
 
 namespace {
 
-constexpr double MarkerBottom = 322;  // progress marker at the start of a level
-constexpr double MarkerTop = 41;      // and at the finish
+constexpr double MarkerBottom = 322; // progress marker at the start of a level
+constexpr double MarkerTop = 41;     // and at the finish
 constexpr double MarkerTravel = 281;
 
 // The engine root every race sprite is created under.
-TSprite& Root() { return SpriteRoot(); }
+TSprite& Root() {
+    return SpriteRoot();
+}
 
 // What the form builds once the race is over; the default leaves the screen empty.
 void NoNextScreen() {}
 TRaceOverHandler RaceOverHandler = NoNextScreen;
 
-
 // A real value as an integer, truncated toward zero.
-int Trunc(double v) { return static_cast<int>(std::trunc(v)); }
+int Trunc(double v) {
+    return static_cast<int>(std::trunc(v));
+}
 
 // A caption of the race list at (X, Y) with depth Z.
 TCaptionSprite* MakeCaption(const char* picture, double x, double y, int32_t z, bool visible) {
@@ -56,10 +59,14 @@ void SetTimerEnabled(bool on) {
 }
 
 // Whether an input state is held this frame.
-bool InputHas(TDXInputState s) { return Game.Input && Game.Input->Has(s); }
+bool InputHas(TDXInputState s) {
+    return Game.Input && Game.Input->Has(s);
+}
 
 // A number in the current text style, left-aligned at (X, Y).
-void PrintNumber(int32_t value, int x, int y) { PrintText(std::to_string(value), x, y, false); }
+void PrintNumber(int32_t value, int x, int y) {
+    PrintText(std::to_string(value), x, y, false);
+}
 
 // The race logic of a frame in which no dialog is up.
 void RaceLogic() {
@@ -130,11 +137,15 @@ void RaceLogic() {
     RemoveSpentObjects();
 }
 
-}  // namespace
+} // namespace
 
-int32_t LevelTime(int32_t level) { return ((level - 1) / 2) * 30000 + 60000; }
+int32_t LevelTime(int32_t level) {
+    return ((level - 1) / 2) * 30000 + 60000;
+}
 
-int32_t FinishDistance(int32_t level) { return ((level - 1) / 2) * 24000 + 24000; }
+int32_t FinishDistance(int32_t level) {
+    return ((level - 1) / 2) * 24000 + 24000;
+}
 
 int DigitShift(int32_t value) {
     const uint16_t v = static_cast<uint16_t>(value);
@@ -245,7 +256,7 @@ void RaceFrame(int lagCount) {
         if (EscKeyHit) OpenDialog(dkFinishRace);
         StartFrame(lagCount, true);
     }
-    if (ScreenMode != smRace) return;  // a dialog left the race
+    if (ScreenMode != smRace) return; // a dialog left the race
 
     if (Game.DXDraw && Game.DXDraw->ReadyToDraw()) {
         DrawNeedle();
@@ -279,7 +290,9 @@ void EndRace() {
     FreeSprite(LeftPanel);
 }
 
-const double* BoatScrollStep() { return PlayerBoat ? &PlayerBoat->ScrollStep : nullptr; }
+const double* BoatScrollStep() {
+    return PlayerBoat ? &PlayerBoat->ScrollStep : nullptr;
+}
 
 void SetRaceOverHandler(TRaceOverHandler handler) {
     if (handler) RaceOverHandler = handler;

@@ -4,6 +4,10 @@
 #include "engine/PictureCollection.h"
 #include "stage/Game.h"
 
-TPictureCollectionItem& RacePicture(const char* name) { return RacePictures().Items().FindItem(name); }
+TPictureCollectionItem& RacePicture(const char* name) {
+    return RacePictures().Items().FindItem(name);
+}
 
-TDirectDrawSurface& RaceSurface() { return Game.DXDraw->BackSurface(); }
+TDirectDrawSurface& RaceSurface() {
+    return Game.DXDraw->BackSurface();
+}

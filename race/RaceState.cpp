@@ -2,4 +2,6 @@
 
 TRaceState RaceState;
 
-void ResetRaceState() { RaceState = {}; }
+void ResetRaceState() {
+    RaceState = {};
+}

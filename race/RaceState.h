@@ -18,28 +18,28 @@ constexpr int SpawnChanceCount = 28;
 
 // The player's progress.
 struct TRaceProgress {
-    int32_t Level = 0;       // current level, from 1
-    int32_t Score = 0;       // points; never below 0
-    int32_t Lives = 0;       // lives left
-    int32_t TimeLeft = 0;    // ms left in the level
-    int32_t ChosenBoat = 1;  // boat picked on the boat-choice screen, 1..3
+    int32_t Level = 0;      // current level, from 1
+    int32_t Score = 0;      // points; never below 0
+    int32_t Lives = 0;      // lives left
+    int32_t TimeLeft = 0;   // ms left in the level
+    int32_t ChosenBoat = 1; // boat picked on the boat-choice screen, 1..3
 };
 
 // The sprites of the race screen (owned by the sprite engine; EndRace frees them).
 struct TRaceSprites {
-    TMyCarSprite* PlayerBoat = nullptr;     // the player's boat
-    TExplosion* CrashBlast = nullptr;       // explosion shown while the boat is wrecked
-    double PrevBlastPosition = 0;           // CrashBlast's animation position at the previous frame
-    TMyCarAnim* BoatWake = nullptr;         // the player's wake
-    TMyCarAnim* WakeClock = nullptr;        // hidden; times the other boats' wakes
-    TExplosion* EngineFireClock = nullptr;  // hidden; times the engine flame
-    TExplosion* GunFireClock = nullptr;     // hidden; times the gun flash
+    TMyCarSprite* PlayerBoat = nullptr;    // the player's boat
+    TExplosion* CrashBlast = nullptr;      // explosion shown while the boat is wrecked
+    double PrevBlastPosition = 0;          // CrashBlast's animation position at the previous frame
+    TMyCarAnim* BoatWake = nullptr;        // the player's wake
+    TMyCarAnim* WakeClock = nullptr;       // hidden; times the other boats' wakes
+    TExplosion* EngineFireClock = nullptr; // hidden; times the engine flame
+    TExplosion* GunFireClock = nullptr;    // hidden; times the gun flash
     TCaptionSprite* LeftPanel = nullptr;
     TCaptionSprite* RightPanel = nullptr;
-    TCaptionSprite* ProgressMarker = nullptr;  // small boat climbing the progress bar
-    TCaptionSprite* SpeedNeedle = nullptr;     // hidden; holds the needle picture drawn by DrawNeedle
-    int32_t NeedleJitterTimer = 0;             // ms to the needle's next shake step
-    int32_t NeedleJitter = 0;                  // needle shake offset: -1, 0 or +1
+    TCaptionSprite* ProgressMarker = nullptr; // small boat climbing the progress bar
+    TCaptionSprite* SpeedNeedle = nullptr;    // hidden; holds the needle picture drawn by DrawNeedle
+    int32_t NeedleJitterTimer = 0;            // ms to the needle's next shake step
+    int32_t NeedleJitter = 0;                 // needle shake offset: -1, 0 or +1
     TCaptionSprite* GunPanel = nullptr;
     TCaptionSprite* EnginePanel = nullptr;
     TCaptionSprite* ShieldPanel = nullptr;
@@ -48,11 +48,11 @@ struct TRaceSprites {
 
 // The course: river-object slots, rows and the chances of the current level.
 struct TCourseState {
-    double FinishLineY = -100;  // Y of the finish-line object while it exists; -100 when none
-    std::array<TWallSprite*, MaxRiverObjects + 1> Objects{};  // slots 1..30
-    std::array<bool, MaxRiverObjects + 1> Used{};             // slot in use
-    double RowDistance = 0;  // scroll since the last row of objects began
-    int32_t RowCount = 0;    // objects placed since the last row began
+    double FinishLineY = -100; // Y of the finish-line object while it exists; -100 when none
+    std::array<TWallSprite*, MaxRiverObjects + 1> Objects{}; // slots 1..30
+    std::array<bool, MaxRiverObjects + 1> Used{};            // slot in use
+    double RowDistance = 0;                                  // scroll since the last row of objects began
+    int32_t RowCount = 0;                                    // objects placed since the last row began
     std::array<double, SpawnChanceCount + 1> SpawnChance{};  // chances of the current level
 };
 

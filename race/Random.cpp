@@ -11,7 +11,7 @@ void SeedRandom() {
 }
 
 int32_t RandomBelow(int32_t n) {
-    RandomState = RandomState * 134775813u + 1u;  // wraps mod 2^32
+    RandomState = RandomState * 134775813u + 1u; // wraps mod 2^32
     // A range that is empty (a picture wider than the bank it goes on) still steps the state, so
     // the draws that follow stay in step, but yields 0 instead of a wrapped-around huge value.
     if (n <= 0) return 0;

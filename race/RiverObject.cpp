@@ -15,12 +15,12 @@
 namespace {
 
 constexpr double ShipSpeed = 20.0 / 14;
-constexpr double BoatContactSpeed = 50.0 / 14;   // on-screen closing speed that wrecks
-constexpr double BridgeWreckSpeed = 100.0 / 14;  // faster than this, a bridge wrecks
+constexpr double BoatContactSpeed = 50.0 / 14;  // on-screen closing speed that wrecks
+constexpr double BridgeWreckSpeed = 100.0 / 14; // faster than this, a bridge wrecks
 constexpr int32_t ShipRightEdge = 607, ShipLeftEdge = 177;
 constexpr int32_t LaneLeft = 180, LaneRight = 604;
 
-}  // namespace
+} // namespace
 
 TWallSprite::TWallSprite(TSprite* parent, int kind, int slot) : TImageSprite(parent) {
     const TRiverKindInfo& info = RiverKindInfo(kind);
@@ -38,11 +38,27 @@ TWallSprite::TWallSprite(TSprite* parent, int kind, int slot) : TImageSprite(par
     Upstream = info.Upstream;
     int32_t z = 0;
     switch (info.Placement) {
-        case TPlacement::Water: RandomX = true; break;
-        case TPlacement::EitherBank: RandomX = true; OnShore = true; Bank = bkEither; break;
-        case TPlacement::LeftBank: RandomX = true; OnShore = true; Bank = bkLeft; break;
-        case TPlacement::RightBank: RandomX = true; OnShore = true; Bank = bkRight; break;
-        case TPlacement::Fixed: X = info.FixedX; break;
+    case TPlacement::Water:
+        RandomX = true;
+        break;
+    case TPlacement::EitherBank:
+        RandomX = true;
+        OnShore = true;
+        Bank = bkEither;
+        break;
+    case TPlacement::LeftBank:
+        RandomX = true;
+        OnShore = true;
+        Bank = bkLeft;
+        break;
+    case TPlacement::RightBank:
+        RandomX = true;
+        OnShore = true;
+        Bank = bkRight;
+        break;
+    case TPlacement::Fixed:
+        X = info.FixedX;
+        break;
     }
     if (kind == rkShip) {
         z = 3;
@@ -135,76 +151,75 @@ void TWallSprite::CollideWith(TSprite* other, bool& /*stop*/) {
     TMyCarSprite* boat = PlayerBoat;
     if (other == boat && boat) {
         if (boat->Airborne || Exploded) return;
-        CollisionEnabled = false;  // an object acts on the boat only once
+        CollisionEnabled = false; // an object acts on the boat only once
         if (!boat->CrossedFinish) {
             switch (Kind) {
-                case rkTree:
-                    PlaySound("Tree");
-                    boat->SpeedOrder = soSlowDown;
-                    boat->TargetSpeed = boat->Speed / 2;
-                    break;
-                case rkRamp:
-                    // Only a ramp met with the bow launches; touched from the side it is spent.
-                    if (Y + Height / 2.0 < boat->Y) boat->Jump();
-                    break;
-                case rkFlag:
-                    PlaySound("Flag");
-                    boat->SpeedOrder = soSlowDown;
-                    boat->TargetSpeed = boat->Speed > 5 ? boat->Speed - 5 : 0;
-                    break;
-                case rkWeed:
-                    PlaySound("Weed");
-                    boat->SpeedOrder = RandomBelow(2) == 0 ? soSpinLeft : soSpinRight;
-                    boat->SpinTime = 700;
-                    boat->TargetSpeed =
-                        boat->Speed > BoatContactSpeed ? boat->Speed - BoatContactSpeed : 0;
-                    break;
-                case rkFisher:
-                case rkShip:
-                    Explode();
+            case rkTree:
+                PlaySound("Tree");
+                boat->SpeedOrder = soSlowDown;
+                boat->TargetSpeed = boat->Speed / 2;
+                break;
+            case rkRamp:
+                // Only a ramp met with the bow launches; touched from the side it is spent.
+                if (Y + Height / 2.0 < boat->Y) boat->Jump();
+                break;
+            case rkFlag:
+                PlaySound("Flag");
+                boat->SpeedOrder = soSlowDown;
+                boat->TargetSpeed = boat->Speed > 5 ? boat->Speed - 5 : 0;
+                break;
+            case rkWeed:
+                PlaySound("Weed");
+                boat->SpeedOrder = RandomBelow(2) == 0 ? soSpinLeft : soSpinRight;
+                boat->SpinTime = 700;
+                boat->TargetSpeed = boat->Speed > BoatContactSpeed ? boat->Speed - BoatContactSpeed : 0;
+                break;
+            case rkFisher:
+            case rkShip:
+                Explode();
+                boat->Wreck();
+                break;
+            case rkBridge:
+                Explode();
+                if (boat->Speed > BridgeWreckSpeed)
                     boat->Wreck();
-                    break;
-                case rkBridge:
-                    Explode();
-                    if (boat->Speed > BridgeWreckSpeed)
-                        boat->Wreck();
-                    else
-                        boat->Speed = 0;
-                    break;
-                case rkDuck:
-                    PlaySound("Duck");
-                    TMyCarSprite::SubtractScore(100);
-                    Collected = true;
-                    break;
-                case rkBonus10:
-                case rkBonus20:
-                case rkBonus50:
-                case rkBonus100: {
-                    static constexpr uint16_t Points[4] = {10, 20, 50, 100};
-                    PlaySound("Money");
-                    TMyCarSprite::AddScore(Points[Kind - rkBonus10]);
-                    Collected = true;
-                    break;
-                }
-                case rkGun:
-                    boat->GainPowerUp(TPowerUp::Gun);
-                    Collected = true;
-                    break;
-                case rkShield:
-                    boat->GainPowerUp(TPowerUp::Shield);
-                    Collected = true;
-                    break;
-                case rkEngine:
-                    boat->GainPowerUp(TPowerUp::Engine);
-                    Collected = true;
-                    break;
-                case rkLife:
-                    PlaySound("Bonus");
-                    Lives += 1;
-                    Collected = true;
-                    break;
-                default:
-                    break;
+                else
+                    boat->Speed = 0;
+                break;
+            case rkDuck:
+                PlaySound("Duck");
+                TMyCarSprite::SubtractScore(100);
+                Collected = true;
+                break;
+            case rkBonus10:
+            case rkBonus20:
+            case rkBonus50:
+            case rkBonus100: {
+                static constexpr uint16_t Points[4] = {10, 20, 50, 100};
+                PlaySound("Money");
+                TMyCarSprite::AddScore(Points[Kind - rkBonus10]);
+                Collected = true;
+                break;
+            }
+            case rkGun:
+                boat->GainPowerUp(TPowerUp::Gun);
+                Collected = true;
+                break;
+            case rkShield:
+                boat->GainPowerUp(TPowerUp::Shield);
+                Collected = true;
+                break;
+            case rkEngine:
+                boat->GainPowerUp(TPowerUp::Engine);
+                Collected = true;
+                break;
+            case rkLife:
+                PlaySound("Bonus");
+                Lives += 1;
+                Collected = true;
+                break;
+            default:
+                break;
             }
         }
         // Other boats, also after the finish: a fast meeting wrecks, any meeting stops.

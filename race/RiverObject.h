@@ -13,7 +13,7 @@ enum TBank : uint8_t { bkEither = 0, bkLeft = 2, bkRight = 3 };
 // A river object (a child of the engine root): every object on the river, not only walls, keeps
 // this historical name. Its destruction frees its slot.
 class TWallSprite : public TImageSprite {
-public:
+  public:
     // Creates an object of Kind for Slot above the screen, drawing its random choices in order:
     // ship direction or bridge side, boat speed, then bank and X. Sets Rejected when it touches
     // another object (never for the finish line).

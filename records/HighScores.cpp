@@ -3,8 +3,8 @@
 #include "engine/Errors.h"
 #include "records/TextFile.h"
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <utility>
 
@@ -12,10 +12,13 @@ THighScoreTable HighScores{};
 std::string HighScoreCheck;
 
 void ResetHighScores() {
-    for (int rank = 1; rank <= 10; ++rank) HighScores[rank] = THighScore{"ANONYMOUS", (11 - rank) * 500, 0, 0};
+    for (int rank = 1; rank <= 10; ++rank)
+        HighScores[rank] = THighScore{"ANONYMOUS", (11 - rank) * 500, 0, 0};
 }
 
-void ReadHighScoresFile(const std::string& bytes) { ReadHighScoresInto(bytes, HighScores); }
+void ReadHighScoresFile(const std::string& bytes) {
+    ReadHighScoresInto(bytes, HighScores);
+}
 
 void ReadHighScoresInto(const std::string& bytes, THighScoreTable& table) {
     TTextReader in(bytes);
@@ -41,7 +44,8 @@ void LoadHighScores() {
     try {
         ReadHighScoresFile(bytes);
     } catch (const EInOutError& e) {
-        std::fprintf(stderr, "%s is damaged (%s); using the default high-score table\n", kHighScoreFile, e.what());
+        std::fprintf(stderr, "%s is damaged (%s); using the default high-score table\n", kHighScoreFile,
+                     e.what());
         ResetHighScores();
     }
 }
@@ -72,11 +76,14 @@ void InsertHighScore(const std::string& name, int32_t score) {
             if (HighScores[a].Score < HighScores[a + 1].Score) std::swap(HighScores[a], HighScores[a + 1]);
 }
 
-std::string BuildHighScoreCheck() { return BuildHighScoreCheck(HighScores); }
+std::string BuildHighScoreCheck() {
+    return BuildHighScoreCheck(HighScores);
+}
 
 std::string BuildHighScoreCheck(const THighScoreTable& table) {
     size_t longest = 0;
-    for (int k = 1; k <= 10; ++k) longest = std::max(longest, table[k].Name.size());
+    for (int k = 1; k <= 10; ++k)
+        longest = std::max(longest, table[k].Name.size());
     std::string s(longest, ' ');
     // Folds a character into one place of the check string, on unsigned codes 0..255.
     auto fold = [&s](size_t i, char c) {
@@ -85,14 +92,18 @@ std::string BuildHighScoreCheck(const THighScoreTable& table) {
     };
     for (int k = 1; k <= 10; ++k) {
         const std::string& name = table[k].Name;
-        for (size_t j = 0; j < name.size(); ++j) fold(j, name[j]);
+        for (size_t j = 0; j < name.size(); ++j)
+            fold(j, name[j]);
         std::string digits = std::to_string(table[k].Score);
-        for (size_t j = 0; j < digits.size() && j < longest; ++j) fold(j, digits[j]);
+        for (size_t j = 0; j < digits.size() && j < longest; ++j)
+            fold(j, digits[j]);
     }
     return s;
 }
 
-bool HighScoreCheckMatches() { return BuildHighScoreCheck() == HighScoreCheck; }
+bool HighScoreCheckMatches() {
+    return BuildHighScoreCheck() == HighScoreCheck;
+}
 
 bool FileCanBeOpened(const std::string& path) {
     if (path.empty()) return false;

@@ -6,7 +6,7 @@
 
 // One result of the table; Extra1 and Extra2 are carried through the file untouched.
 struct THighScore {
-    std::string Name;     // player name as typed (at most 10 characters in the game)
+    std::string Name; // player name as typed (at most 10 characters in the game)
     int32_t Score = 0;
     int32_t Extra1 = 0;
     int32_t Extra2 = 0;

@@ -19,21 +19,28 @@ constexpr int kRedirectDrainMs = 4000;
 constexpr int kErrorBodyMs = 2000;
 
 std::string Lower(std::string s) {
-    for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
 std::string Trim(const std::string& s) {
     size_t a = 0, b = s.size();
-    while (a < b && (s[a] == ' ' || s[a] == '\t')) ++a;
-    while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t')) --b;
+    while (a < b && (s[a] == ' ' || s[a] == '\t'))
+        ++a;
+    while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t'))
+        --b;
     return s.substr(a, b - a);
 }
 
-bool EqualsIgnoreCase(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
+bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
+    return Lower(a) == Lower(b);
+}
 
 // A header value is "close" ignoring case and surrounding blanks.
-bool IsClose(const std::string& v) { return EqualsIgnoreCase(Trim(v), "close"); }
+bool IsClose(const std::string& v) {
+    return EqualsIgnoreCase(Trim(v), "close");
+}
 
 // Trimmed decimal of a Content-Length; -1 when it is not one.
 int64_t ParseLength(const std::string& text) {
@@ -63,10 +70,14 @@ uint64_t ParseChunkSize(const std::string& line) {
     uint64_t v = 0;
     for (char c : t) {
         int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else return 0;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return 0;
         if (v > (UINT64_MAX >> 4)) return UINT64_MAX;
         v = (v << 4) | uint64_t(d);
     }
@@ -77,7 +88,8 @@ uint64_t ParseChunkSize(const std::string& line) {
 int ParseStatusCode(const std::string& statusLine) {
     size_t a = statusLine.find(' ');
     if (a == std::string::npos) return -1;
-    while (a < statusLine.size() && statusLine[a] == ' ') ++a;
+    while (a < statusLine.size() && statusLine[a] == ' ')
+        ++a;
     size_t b = statusLine.find(' ', a);
     std::string word = statusLine.substr(a, b == std::string::npos ? std::string::npos : b - a);
     if (word.empty() || word.size() > 9) return -1;
@@ -89,14 +101,13 @@ int ParseStatusCode(const std::string& statusLine) {
     return v;
 }
 
-}  // namespace
+} // namespace
 
 TUrlParts ParseUrl(const std::string& rawUrl) {
     std::string url = rawUrl;
     std::replace(url.begin(), url.end(), '\\', '/');
     for (char c : url)
-        if (static_cast<unsigned char>(c) <= 32 || c == 127)
-            throw EHttpError("Invalid character in URL");
+        if (static_cast<unsigned char>(c) <= 32 || c == 127) throw EHttpError("Invalid character in URL");
     TUrlParts parts;
     std::string rest = url;
     size_t schemeEnd = rest.find("://");
@@ -129,7 +140,8 @@ TUrlParts ParseUrl(const std::string& rawUrl) {
             throw EHttpError("Unknown protocol \"" + parts.Protocol + "\"");
         parts.Port = 80;
     } else {
-        if (port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos) throw EHttpError("Invalid port");
+        if (port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos)
+            throw EHttpError("Invalid port");
         long p = std::strtol(port.c_str(), nullptr, 10);
         if (p < 1 || p > 65535) throw EHttpError("Invalid port");
         parts.Port = uint16_t(p);
@@ -287,16 +299,17 @@ std::string THttpReader::ReadBody(const THttpResponse& response) {
             if (size > MaxBodyBytes) throw EHttpError("Response body too large");
             CheckBodySize(body.size() + size_t(size));
             ReadExact(size_t(size), body);
-            ReadLine(line);  // the chunk's own line end
+            ReadLine(line); // the chunk's own line end
         }
-        ReadLine(line);  // the line after the last chunk
+        ReadLine(line); // the line after the last chunk
     } else if (!response.HasContentLength) {
         ReadUntilEnd(body);
     }
     return body;
 }
 
-void TCookieJar::Store(const std::string& setCookie, const std::string& host, const std::string& requestPath) {
+void TCookieJar::Store(const std::string& setCookie, const std::string& host,
+                       const std::string& requestPath) {
     TCookie c;
     size_t semi = setCookie.find(';');
     std::string pair = setCookie.substr(0, semi);
@@ -311,7 +324,8 @@ void TCookieJar::Store(const std::string& setCookie, const std::string& host, co
     bool expired = false;
     while (semi != std::string::npos) {
         size_t next = setCookie.find(';', semi + 1);
-        std::string attr = Trim(setCookie.substr(semi + 1, next == std::string::npos ? std::string::npos : next - semi - 1));
+        std::string attr =
+            Trim(setCookie.substr(semi + 1, next == std::string::npos ? std::string::npos : next - semi - 1));
         semi = next;
         size_t aeq = attr.find('=');
         std::string key = Lower(Trim(attr.substr(0, aeq)));
@@ -331,16 +345,19 @@ void TCookieJar::Store(const std::string& setCookie, const std::string& host, co
             expired = !val.empty() && (val[0] == '-' || val.find_first_not_of('0') == std::string::npos);
         }
     }
-    std::erase_if(Cookies, [&](const TCookie& o) { return o.Name == c.Name && o.Domain == c.Domain && o.Path == c.Path; });
+    std::erase_if(Cookies, [&](const TCookie& o) {
+        return o.Name == c.Name && o.Domain == c.Domain && o.Path == c.Path;
+    });
     if (!expired) Cookies.push_back(c);
 }
 
 std::string TCookieJar::HeaderFor(const std::string& host, const std::string& path) const {
     std::string h = Lower(host), out;
     for (const TCookie& c : Cookies) {
-        bool hostOk = h == c.Domain || (!c.HostOnly && h.size() > c.Domain.size() &&
-                                         h.compare(h.size() - c.Domain.size(), c.Domain.size(), c.Domain) == 0 &&
-                                         h[h.size() - c.Domain.size() - 1] == '.');
+        bool hostOk =
+            h == c.Domain || (!c.HostOnly && h.size() > c.Domain.size() &&
+                              h.compare(h.size() - c.Domain.size(), c.Domain.size(), c.Domain) == 0 &&
+                              h[h.size() - c.Domain.size() - 1] == '.');
         bool pathOk = path.compare(0, c.Path.size(), c.Path) == 0 &&
                       (path.size() == c.Path.size() || c.Path.back() == '/' || path[c.Path.size()] == '/' ||
                        path[c.Path.size()] == '?');
@@ -427,7 +444,8 @@ std::string THttpClient::Exchange(const TUrlParts& url, bool& retryOnFreshConnec
         retryOnFreshConnection = reused && Reader.SawEnd() && Response.StatusLine.empty();
         throw;
     }
-    for (const std::string& c : Response.SetCookies) Jar.Store(c, url.Host, url.Path + url.Document);
+    for (const std::string& c : Response.SetCookies)
+        Jar.Store(c, url.Host, url.Path + url.Document);
 
     int code = Response.Code;
     bool complete = false;

@@ -12,11 +12,13 @@
 #include <vector>
 
 // Any failure of the exchange: lookup, connect, lost connection, time-out, line too long, ...
-class EHttpError : public EGameError { using EGameError::EGameError; };
+class EHttpError : public EGameError {
+    using EGameError::EGameError;
+};
 
 // An error or redirect status; carries the code, the status line (the message) and the body.
 class EHttpProtocolError : public EHttpError {
-public:
+  public:
     EHttpProtocolError(int code, const std::string& statusLine, std::string body)
         : EHttpError(statusLine), Code(code), Body(std::move(body)) {}
     int Code;
@@ -37,9 +39,9 @@ TUrlParts ParseUrl(const std::string& url);
 // The status and the headers of the last response.
 struct THttpResponse {
     std::string StatusLine;
-    std::vector<std::string> Headers;   // raw "Name: value" lines
+    std::vector<std::string> Headers; // raw "Name: value" lines
     int Code = -1;
-    int64_t ContentLength = -1;         // -1 when absent or invalid
+    int64_t ContentLength = -1; // -1 when absent or invalid
     bool HasContentLength = false;
     std::string TransferEncoding, Location, Connection, ProxyConnection;
     std::vector<std::string> SetCookies;
@@ -52,7 +54,7 @@ using THttpSource = std::function<int(char* buf, size_t size, int timeoutMs, std
 // Reads lines and bodies of responses from a source through a 32768-byte buffer, enforcing the
 // line limit, the body cap and the time limits. Also used on plain bytes by the fuzz target.
 class THttpReader {
-public:
+  public:
     // Reads from source (the client's socket, or plain bytes in the fuzz target).
     explicit THttpReader(THttpSource source = {}) : Source(std::move(source)) {}
     // Replaces the source; the client sets its socket here once.
@@ -79,7 +81,7 @@ public:
     // True once the source reported the end of the stream.
     bool SawEnd() const { return Ended; }
 
-private:
+  private:
     // Reads more bytes into the buffer; false at the end of the stream. Raises on error/time-out.
     bool Fill();
     // Reads exactly n bytes (raises when the stream ends first).
@@ -98,7 +100,7 @@ inline constexpr size_t kMaxHttpLineLength = 16384;
 
 // Cookies set by responses, kept in memory for the run and sent back to matching URLs.
 class TCookieJar {
-public:
+  public:
     // Remembers the cookie of one Set-Cookie value received from host for a request to path.
     void Store(const std::string& setCookie, const std::string& host, const std::string& requestPath);
     // The Cookie header value for a request to host and path; empty when nothing matches.
@@ -106,7 +108,7 @@ public:
     // Forgets every cookie.
     void Clear() { Cookies.clear(); }
 
-private:
+  private:
     struct TCookie {
         std::string Name, Value, Domain, Path;
         bool HostOnly = true;
@@ -116,7 +118,7 @@ private:
 
 // The game's HTTP client; the form keeps one for the whole run.
 class THttpClient {
-public:
+  public:
     THttpClient();
     // The reader refers back to this client's socket, so a client is never copied or moved.
     THttpClient(const THttpClient&) = delete;
@@ -142,7 +144,7 @@ public:
     // The cookies received so far in the run.
     TCookieJar& Cookies() { return Jar; }
 
-private:
+  private:
     // One request and its response on a kept or new connection; sets retryOnFreshConnection when
     // a kept connection turned out to be closed by the server before it answered.
     std::string Exchange(const TUrlParts& url, bool& retryOnFreshConnection);

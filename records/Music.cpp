@@ -1,8 +1,8 @@
 #include "records/Music.h"
 
 #include "platform/Music.h"
-#include "stage/GameState.h"
 #include "records/Options.h"
+#include "stage/GameState.h"
 
 uint32_t SongHandle = 0;
 int32_t SongLastOrder = 0;
@@ -19,11 +19,13 @@ TMusicLibrary PlatformLibrary() {
     return lib;
 }
 
-}  // namespace
+} // namespace
 
 TMusicLibrary MusicLibrary = PlatformLibrary();
 
-void UsePlatformMusicLibrary() { MusicLibrary = PlatformLibrary(); }
+void UsePlatformMusicLibrary() {
+    MusicLibrary = PlatformLibrary();
+}
 
 void PlayModule(const std::string& path, bool fromResource) {
     SongLastOrder = 0;
@@ -34,7 +36,9 @@ void PlayModule(const std::string& path, bool fromResource) {
     if (SongHandle != 0) MusicLibrary.SongPlay(SongHandle);
 }
 
-void PlayScreenMusic() { PlayModule(ScreenMode == smRace ? kRaceModulePath : kMenuModulePath, false); }
+void PlayScreenMusic() {
+    PlayModule(ScreenMode == smRace ? kRaceModulePath : kMenuModulePath, false);
+}
 
 void StopMusic() {
     if (SongHandle != 0) MusicLibrary.SongFree(SongHandle);

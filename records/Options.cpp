@@ -8,7 +8,9 @@
 
 namespace {
 // Flags are written as "1" or "0"; any non-zero number reads as on.
-uint8_t FlagFrom(int32_t v) { return v != 0 ? 1 : 0; }
+uint8_t FlagFrom(int32_t v) {
+    return v != 0 ? 1 : 0;
+}
 
 // Reads one flag line; a line that does not convert leaves the flag at its default and is noted.
 void ReadFlag(TTextReader& in, int line, uint8_t& flag, uint8_t fallback, std::vector<int>& damaged) {
@@ -20,7 +22,7 @@ void ReadFlag(TTextReader& in, int line, uint8_t& flag, uint8_t fallback, std::v
     }
     in.SkipLine();
 }
-}  // namespace
+} // namespace
 
 std::vector<int> ReadOptionsInto(const std::string& bytes, TGameOptions& options, std::string& check) {
     const TGameOptions defaults;
@@ -36,7 +38,9 @@ std::vector<int> ReadOptionsInto(const std::string& bytes, TGameOptions& options
     return damaged;
 }
 
-std::vector<int> ReadOptionsFile(const std::string& bytes) { return ReadOptionsInto(bytes, Options, HighScoreCheck); }
+std::vector<int> ReadOptionsFile(const std::string& bytes) {
+    return ReadOptionsInto(bytes, Options, HighScoreCheck);
+}
 
 void LoadOptions() {
     std::string bytes;
@@ -47,7 +51,8 @@ void LoadOptions() {
     }
     // Only the damaged flag is lost: the check string on its own line still guards the table.
     for (int line : ReadOptionsFile(bytes))
-        std::fprintf(stderr, "%s: line %d is damaged (Invalid numeric input); using its default\n", kOptionsFile, line);
+        std::fprintf(stderr, "%s: line %d is damaged (Invalid numeric input); using its default\n",
+                     kOptionsFile, line);
 }
 
 std::string FormatOptionsFile() {

@@ -19,7 +19,8 @@ THttpClient MHttpClient;
 
 std::string ResultSubmissionUrl(const std::string& name, int32_t score) {
     std::string record = BuildResultRecord(name, score, Options.AddInfo, ScoreKeyLetter);
-    return "http://" + ScoreServerHost + "/cgi/version.pl?hs&prg=SprayDash&inf=" + BitsToBase32(ToBitString(record));
+    return "http://" + ScoreServerHost +
+           "/cgi/version.pl?hs&prg=SprayDash&inf=" + BitsToBase32(ToBitString(record));
 }
 
 void SubmitResult(const std::string& name, int32_t score) {
@@ -30,8 +31,14 @@ void SubmitResult(const std::string& name, int32_t score) {
     }
 }
 
-std::string WorldHighScoreUrl() { return "http://" + ScoreServerHost + "/cgi/version.pl?prg=SprayDash&show&type=0"; }
+std::string WorldHighScoreUrl() {
+    return "http://" + ScoreServerHost + "/cgi/version.pl?prg=SprayDash&show&type=0";
+}
 
-std::string PublisherSiteUrl() { return "http://" + ScoreServerHost; }
+std::string PublisherSiteUrl() {
+    return "http://" + ScoreServerHost;
+}
 
-void OpenInBrowser(const std::string& url) { (void)platform::OpenUrl(url); }
+void OpenInBrowser(const std::string& url) {
+    (void)platform::OpenUrl(url);
+}

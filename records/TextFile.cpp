@@ -16,14 +16,17 @@ namespace {
 // Longest token an integer read takes; the rest of a longer one stays in the line.
 constexpr size_t kMaxNumberToken = 32;
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-}  // namespace
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+} // namespace
 
 TTextReader::TTextReader(std::string bytes) : Bytes(std::move(bytes)) {}
 
 std::string TTextReader::ReadString() {
     size_t start = Pos;
-    while (Pos < Bytes.size() && Bytes[Pos] != '\n') ++Pos;
+    while (Pos < Bytes.size() && Bytes[Pos] != '\n')
+        ++Pos;
     size_t end = Pos;
     // The CR of a CR LF pair belongs to the line end, not to the text.
     if (end < Bytes.size() && end > start && Bytes[end - 1] == '\r') {
@@ -34,17 +37,21 @@ std::string TTextReader::ReadString() {
 }
 
 int32_t TTextReader::ReadInteger() {
-    while (Pos < Bytes.size() && IsBlank(Bytes[Pos])) ++Pos;
+    while (Pos < Bytes.size() && IsBlank(Bytes[Pos]))
+        ++Pos;
     if (Pos >= Bytes.size()) return 0;
     size_t start = Pos;
-    while (Pos < Bytes.size() && !IsBlank(Bytes[Pos]) && Pos - start < kMaxNumberToken) ++Pos;
+    while (Pos < Bytes.size() && !IsBlank(Bytes[Pos]) && Pos - start < kMaxNumberToken)
+        ++Pos;
     int32_t value = 0;
-    if (!ParseDecimalInt32(Bytes.substr(start, Pos - start), value)) throw EInOutError("Invalid numeric input");
+    if (!ParseDecimalInt32(Bytes.substr(start, Pos - start), value))
+        throw EInOutError("Invalid numeric input");
     return value;
 }
 
 void TTextReader::SkipLine() {
-    while (Pos < Bytes.size() && Bytes[Pos] != '\n') ++Pos;
+    while (Pos < Bytes.size() && Bytes[Pos] != '\n')
+        ++Pos;
     if (Pos < Bytes.size()) ++Pos;
 }
 

@@ -7,7 +7,7 @@
 // Reads a text file held in memory by the save-file rules: string reads take a whole line,
 // integer reads skip blanks and line ends first, and the end of the file yields "" and 0.
 class TTextReader {
-public:
+  public:
     // Reads from the given bytes (a copy is kept).
     explicit TTextReader(std::string bytes);
 
@@ -24,7 +24,7 @@ public:
     // True when every byte has been consumed.
     bool AtEnd() const { return Pos >= Bytes.size(); }
 
-private:
+  private:
     std::string Bytes;
     size_t Pos = 0;
 };
@@ -37,7 +37,9 @@ bool ParseDecimalInt32(const std::string& token, int32_t& value);
 bool ReadWholeFile(const std::string& path, std::string& bytes);
 
 // The temporary file a replacement is written to first: the path with ".tmp" added.
-inline std::string TemporaryPathFor(const std::string& path) { return path + ".tmp"; }
+inline std::string TemporaryPathFor(const std::string& path) {
+    return path + ".tmp";
+}
 
 // Creates the folders above path; false (with the reason in error) when that fails.
 bool CreateParentFolders(const std::string& path, std::string& error);

@@ -8,17 +8,25 @@
 #include "stage/Game.h"
 
 const std::array<const char*, TextStyleCount + 1> FontNames = {
-    "",      "Arial", "DS Crystal", "Arial", "DS Crystal", "DS Crystal", "DS Crystal",
-    "Arial", "Arial Black", "Arial", "Arial", "Times New Roman", "Arial", "DS Crystal"};
+    "",      "Arial",       "DS Crystal", "Arial", "DS Crystal",      "DS Crystal", "DS Crystal",
+    "Arial", "Arial Black", "Arial",      "Arial", "Times New Roman", "Arial",      "DS Crystal"};
 const std::array<int, TextStyleCount + 1> FontSizes = {0, 16, 16, 20, 19, 19, 14, 30, 30, 30, 26, 30, 24, 30};
-const std::array<bool, TextStyleCount + 1> FontBold = {false, false, false, true,  false, false, false, false,
-                                                       false, false, false, true,  false, false};
-const std::array<TColor, TextStyleCount + 1> FontColors = {
-    0,
-    RGBColor(3, 9, 255),    RGBColor(255, 255, 255), RGBColor(255, 180, 27), RGBColor(11, 39, 210),
-    RGBColor(255, 255, 255), RGBColor(11, 39, 210),  RGBColor(255, 241, 0),  RGBColor(11, 39, 210),
-    RGBColor(255, 241, 0),  RGBColor(255, 241, 0),   RGBColor(45, 91, 240),  RGBColor(255, 241, 0),
-    RGBColor(255, 241, 0)};
+const std::array<bool, TextStyleCount + 1> FontBold = {false, false, false, true,  false, false, false,
+                                                       false, false, false, false, true,  false, false};
+const std::array<TColor, TextStyleCount + 1> FontColors = {0,
+                                                           RGBColor(3, 9, 255),
+                                                           RGBColor(255, 255, 255),
+                                                           RGBColor(255, 180, 27),
+                                                           RGBColor(11, 39, 210),
+                                                           RGBColor(255, 255, 255),
+                                                           RGBColor(11, 39, 210),
+                                                           RGBColor(255, 241, 0),
+                                                           RGBColor(11, 39, 210),
+                                                           RGBColor(255, 241, 0),
+                                                           RGBColor(255, 241, 0),
+                                                           RGBColor(45, 91, 240),
+                                                           RGBColor(255, 241, 0),
+                                                           RGBColor(255, 241, 0)};
 
 namespace {
 
@@ -26,7 +34,7 @@ TDirectDrawSurfaceCanvas* Canvas() {
     return Game.DXDraw ? &Game.DXDraw->BackSurface().TextCanvas() : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 void UseTextStyle(int n) {
     TDirectDrawSurfaceCanvas* canvas = Canvas();
@@ -59,7 +67,7 @@ void PrepareTextStyles() {
     const TCanvasBrush brush = canvas->Brush;
     for (int n = 1; n <= TextStyleCount; ++n) {
         UseTextStyle(n);
-        canvas->TextWidth("0");  // opens and keeps the font
+        canvas->TextWidth("0"); // opens and keeps the font
     }
     canvas->Font = font;
     canvas->Brush = brush;

@@ -32,8 +32,8 @@ extern const std::array<int, TextStyleCount + 1> FontSizes;
 extern const std::array<bool, TextStyleCount + 1> FontBold;
 extern const std::array<TColor, TextStyleCount + 1> FontColors;
 
-// Selects style N (1..13, a TTextStyle) on the back surface's text canvas: face, size, colour, variable pitch,
-// bold or plain, clear background. A number outside 1..13 changes nothing.
+// Selects style N (1..13, a TTextStyle) on the back surface's text canvas: face, size, colour, variable
+// pitch, bold or plain, clear background. A number outside 1..13 changes nothing.
 void UseTextStyle(int n);
 // Width in pixels of Text in the back surface canvas's current font.
 int MeasureText(const std::string& text);

@@ -12,11 +12,11 @@
 namespace {
 
 const std::string kRes1 = std::string(SPRAYDASH_DATA_DIR) + "/Res/Res1.dxg";
-constexpr TColor kFuchsia = 0x00FF00FF;  // clFuchsia, $00BBGGRR
+constexpr TColor kFuchsia = 0x00FF00FF; // clFuchsia, $00BBGGRR
 
 // Loads the menu list once for all tests.
 class MenuPictures : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         list_ = new TPictureCollection();
         list_->LoadListFile(kRes1);
@@ -116,7 +116,9 @@ TEST_F(MenuPictures, PicturesSwappedOnOneSpriteShareTheirSize) {
         {"Help1", "Help2", "Help3"},
         {"Options1_1", "Options1_2", "Options2_1", "Options2_2", "Options3_1", "Options3_2", "Options4",
          "OptButton_A", "OptButton_I"},
-        {"MenuBoat1_A", "MenuBoat1_I"}, {"MenuBoat2_A", "MenuBoat2_I"}, {"MenuBoat3_A", "MenuBoat3_I"},
+        {"MenuBoat1_A", "MenuBoat1_I"},
+        {"MenuBoat2_A", "MenuBoat2_I"},
+        {"MenuBoat3_A", "MenuBoat3_I"},
         {"YesButton", "NoButton"},
     };
     for (const auto& group : groups) {
@@ -204,23 +206,33 @@ bool CellsDiffer(const TPictureCollectionItem& a, int pa, const TPictureCollecti
 TEST_F(MenuPictures, HighlightedAndNormalLooksDiffer) {
     // (picture, pattern) pairs the menus switch between to show the highlight.
     struct Pair {
-        const char *A;
+        const char* A;
         int PatternA;
-        const char *B;
+        const char* B;
         int PatternB;
     };
     const Pair pairs[] = {
-        {"MMB_Active", 0, "MMB_Inactive", 0},   {"MMB_Active", 4, "MMB_Inactive", 4},
-        {"MM_ExitActive", 0, "MM_ExitInactive", 0}, {"ClearHS", 0, "ClearHS", 1},
-        {"ViewHS", 0, "ViewHS", 1},             {"Previous", 0, "Previous", 1},
-        {"Next", 0, "Next", 1},                 {"MenuBoat1_A", 0, "MenuBoat1_I", 0},
-        {"MenuBoat2_A", 0, "MenuBoat2_I", 0},   {"MenuBoat3_A", 0, "MenuBoat3_I", 0},
-        {"OptButton_A", 0, "OptButton_I", 0},   {"YesButton", 0, "YesButton", 1},
-        {"NoButton", 0, "NoButton", 1},         {"YesButton", 0, "NoButton", 0},
+        {"MMB_Active", 0, "MMB_Inactive", 0},
+        {"MMB_Active", 4, "MMB_Inactive", 4},
+        {"MM_ExitActive", 0, "MM_ExitInactive", 0},
+        {"ClearHS", 0, "ClearHS", 1},
+        {"ViewHS", 0, "ViewHS", 1},
+        {"Previous", 0, "Previous", 1},
+        {"Next", 0, "Next", 1},
+        {"MenuBoat1_A", 0, "MenuBoat1_I", 0},
+        {"MenuBoat2_A", 0, "MenuBoat2_I", 0},
+        {"MenuBoat3_A", 0, "MenuBoat3_I", 0},
+        {"OptButton_A", 0, "OptButton_I", 0},
+        {"YesButton", 0, "YesButton", 1},
+        {"NoButton", 0, "NoButton", 1},
+        {"YesButton", 0, "NoButton", 0},
         // Each main-menu label is its own pattern, and each option state its own picture.
-        {"MMB_Inactive", 0, "MMB_Inactive", 1}, {"MMB_Inactive", 3, "MMB_Inactive", 4},
-        {"Options1_1", 0, "Options1_2", 0},     {"Options2_1", 0, "Options2_2", 0},
-        {"Options3_1", 0, "Options3_2", 0},     {"Help1", 0, "Help2", 0},
+        {"MMB_Inactive", 0, "MMB_Inactive", 1},
+        {"MMB_Inactive", 3, "MMB_Inactive", 4},
+        {"Options1_1", 0, "Options1_2", 0},
+        {"Options2_1", 0, "Options2_2", 0},
+        {"Options3_1", 0, "Options3_2", 0},
+        {"Help1", 0, "Help2", 0},
     };
     for (const Pair& p : pairs) {
         SCOPED_TRACE(std::string(p.A) + "/" + std::to_string(p.PatternA) + " vs " + p.B + "/" +
@@ -235,8 +247,9 @@ TEST(PictureData, BothPictureListsTogetherStayUnderSixMegabytes) {
     const std::filesystem::path res = std::filesystem::path(SPRAYDASH_DATA_DIR) / "Res";
     ASSERT_TRUE(std::filesystem::exists(res / "Res1.dxg"));
     ASSERT_TRUE(std::filesystem::exists(res / "Res3.dxg"));
-    const auto total = std::filesystem::file_size(res / "Res1.dxg") + std::filesystem::file_size(res / "Res3.dxg");
+    const auto total =
+        std::filesystem::file_size(res / "Res1.dxg") + std::filesystem::file_size(res / "Res3.dxg");
     EXPECT_LT(total, 6u * 1024 * 1024);
 }
 
-}  // namespace
+} // namespace

@@ -19,15 +19,15 @@ using artc::KeyColor;
 
 TEST(ArtcKeying, AlphaBelowHalfBecomesTheKeyAndTheRestIsUnpremultiplied) {
     struct Case {
-        uint32_t Argb;  // premultiplied, as cairo stores it
+        uint32_t Argb; // premultiplied, as cairo stores it
         uint32_t Rgb;
     };
     const Case cases[] = {
-        {0x00000000, KeyColor},  // fully transparent
-        {0x7F7F0000, KeyColor},  // just under half
-        {0x80800000, 0xFF0000},  // exactly half of pure red: opaque red, not dark red
-        {0x80402010, 0x804020},  // half alpha, colour restored
-        {0xFF1B1B2F, 0x1B1B2F},  // opaque outline colour kept as is
+        {0x00000000, KeyColor}, // fully transparent
+        {0x7F7F0000, KeyColor}, // just under half
+        {0x80800000, 0xFF0000}, // exactly half of pure red: opaque red, not dark red
+        {0x80402010, 0x804020}, // half alpha, colour restored
+        {0xFF1B1B2F, 0x1B1B2F}, // opaque outline colour kept as is
         {0xFFFFFFFF, 0xFFFFFF},
     };
     for (const Case& c : cases) {
@@ -59,8 +59,10 @@ artc::RgbImage Gradient(int n) {
     artc::RgbImage img;
     img.Width = n;
     img.Height = 2;
-    for (int i = 0; i < n; ++i) img.Pixels.push_back(uint32_t(i % 256) << 8 | uint32_t(i / 256) << 16 | 0x40);
-    for (int i = 0; i < n; ++i) img.Pixels.push_back(KeyColor);
+    for (int i = 0; i < n; ++i)
+        img.Pixels.push_back(uint32_t(i % 256) << 8 | uint32_t(i / 256) << 16 | 0x40);
+    for (int i = 0; i < n; ++i)
+        img.Pixels.push_back(KeyColor);
     return img;
 }
 
@@ -79,7 +81,7 @@ TEST(ArtcColours, ReductionKeepsTheKeyAndTheLimitAndIsRepeatable) {
     EXPECT_EQ(artc::CountColors(a), colors);
     for (int i = 0; i < a.Width; ++i) {
         EXPECT_NE(a.Pixels[i], KeyColor) << i;           // art stays art
-        EXPECT_EQ(a.Pixels[a.Width + i], KeyColor) << i;  // holes stay holes
+        EXPECT_EQ(a.Pixels[a.Width + i], KeyColor) << i; // holes stay holes
     }
     artc::QuantizeColors(b, 255);
     EXPECT_EQ(a.Pixels, b.Pixels);
@@ -98,7 +100,7 @@ std::string ReadAll(const std::filesystem::path& p) {
 
 // A temporary folder with a two-layer SVG fixture: a soft-edged disc and a square.
 class ArtcProgram : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = std::filesystem::temp_directory_path() /
                ("artc_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
@@ -116,7 +118,9 @@ protected:
 
 TEST_F(ArtcProgram, LayersBecomeCellsOfKeyedOpaquePixels) {
     const auto out = dir_ / "strip.png";
-    ASSERT_EQ(RunCommand(Artc("-o " + out.string() + " --layers disc,square,disc+square " + (dir_ / "fix.svg").string())), 0);
+    ASSERT_EQ(RunCommand(Artc("-o " + out.string() + " --layers disc,square,disc+square " +
+                              (dir_ / "fix.svg").string())),
+              0);
     artc::RgbImage img;
     std::string error;
     ASSERT_TRUE(artc::ReadPng(out.string(), img, &error)) << error;
@@ -153,12 +157,12 @@ TEST_F(ArtcProgram, BadInputFailsWithoutWritingAPicture) {
     const std::string svg = (dir_ / "fix.svg").string();
     const auto out = dir_ / "bad.png";
     const std::string cases[] = {
-        "-o " + out.string() + " --layers nosuchlayer " + svg,    // unknown element id
-        "-o " + out.string() + " --layers disc,,square " + svg,   // an empty cell in the list
-        "-o " + out.string() + " " + (dir_ / "missing.svg").string(),  // no such file
-        "-o " + out.string() + " --cell 0x10 " + svg,             // empty cell
-        "-o " + out.string() + " --paste 1,2 " + svg,             // paste without a file
-        svg,                                                      // no output named
+        "-o " + out.string() + " --layers nosuchlayer " + svg,        // unknown element id
+        "-o " + out.string() + " --layers disc,,square " + svg,       // an empty cell in the list
+        "-o " + out.string() + " " + (dir_ / "missing.svg").string(), // no such file
+        "-o " + out.string() + " --cell 0x10 " + svg,                 // empty cell
+        "-o " + out.string() + " --paste 1,2 " + svg,                 // paste without a file
+        svg,                                                          // no output named
     };
     for (const std::string& args : cases) {
         SCOPED_TRACE(args);
@@ -167,4 +171,4 @@ TEST_F(ArtcProgram, BadInputFailsWithoutWritingAPicture) {
     }
 }
 
-}  // namespace
+} // namespace

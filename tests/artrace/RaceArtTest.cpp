@@ -20,7 +20,9 @@ namespace {
 
 constexpr TColor kFuchsia = 0x00FF00FF;
 
-std::string Res3Path() { return std::string(SPRAYDASH_DATA_DIR) + "/Res/Res3.dxg"; }
+std::string Res3Path() {
+    return std::string(SPRAYDASH_DATA_DIR) + "/Res/Res3.dxg";
+}
 
 // The list is read once, without a display: sizes and pattern counts come from the stored properties.
 const TPictureCollection& Res3() {
@@ -32,7 +34,9 @@ const TPictureCollection& Res3() {
     return *list;
 }
 
-const TPictureCollectionItem& Item(const std::string& name) { return Res3().FindItem(name); }
+const TPictureCollectionItem& Item(const std::string& name) {
+    return Res3().FindItem(name);
+}
 
 // Colour of pixel (x, y) of pattern `pattern` of a picture, as $00BBGGRR.
 TColor PatternPixel(const TPictureCollectionItem& item, int pattern, int x, int y) {
@@ -45,30 +49,35 @@ TColor PatternPixel(const TPictureCollectionItem& item, int pattern, int x, int 
 int OpaqueCount(const TPictureCollectionItem& item, int pattern) {
     int n = 0;
     for (int y = 0; y < item.FrameHeight(); ++y)
-        for (int x = 0; x < item.FrameWidth(); ++x) n += PatternPixel(item, pattern, x, y) != kFuchsia;
+        for (int x = 0; x < item.FrameWidth(); ++x)
+            n += PatternPixel(item, pattern, x, y) != kFuchsia;
     return n;
 }
 
-bool IsWater(TColor c) { return ColorBlue(c) > ColorRed(c) + 20; }
+bool IsWater(TColor c) {
+    return ColorBlue(c) > ColorRed(c) + 20;
+}
 
 // Every picture the race looks up by name: flow and panels, the player's boat and what it carries,
 // wakes and explosions, river objects, bank decorations, other boats, and the race's dialogs.
 const char* const kRaceNames[] = {
-    "Land", "LeftPanel", "RightPanel", "Pointer", "BoatSmall", "PanelGun", "PanelEngine", "PanelShield", "None",
-    "Boat1_Normal", "Boat2_Normal", "Boat3_Normal", "Boat1_Big", "Boat2_Big", "Boat3_Big",
-    "BoatGun", "BoatGunBig", "BoatShield", "BoatShieldBig", "BoatEngine", "BoatEngineBig", "EngineFire", "BoatGunFire",
-    "CarAnim", "BoatAnim", "BoatAnim_Inv", "ExplosionBig", "ExplosionSmall",
-    "Tree", "Tramplin", "Flag", "Weed", "Fisher", "ShipRight", "ShipLeft", "BridgeBigLeft", "BridgeBigRight", "Duck",
-    "BoxLeft", "BoxRight", "Bonus10", "Bonus20", "Bonus50", "Bonus100", "Gun", "Shield", "Engine", "Life", "FinishLine",
-    "UmbrellaRed", "UmbrellaGreen", "UmbrellaBlue", "BedLeft", "BedRight", "RoomRed", "RoomBlue",
-    "Boat4", "Boat5", "Boat6", "Boat7", "Boat8", "Boat9",
-    "Boat4_Inv", "Boat5_Inv", "Boat6_Inv", "Boat7_Inv", "Boat8_Inv", "Boat9_Inv",
-    "Window", "Cursor",
+    "Land",           "LeftPanel",    "RightPanel",    "Pointer",        "BoatSmall",    "PanelGun",
+    "PanelEngine",    "PanelShield",  "None",          "Boat1_Normal",   "Boat2_Normal", "Boat3_Normal",
+    "Boat1_Big",      "Boat2_Big",    "Boat3_Big",     "BoatGun",        "BoatGunBig",   "BoatShield",
+    "BoatShieldBig",  "BoatEngine",   "BoatEngineBig", "EngineFire",     "BoatGunFire",  "CarAnim",
+    "BoatAnim",       "BoatAnim_Inv", "ExplosionBig",  "ExplosionSmall", "Tree",         "Tramplin",
+    "Flag",           "Weed",         "Fisher",        "ShipRight",      "ShipLeft",     "BridgeBigLeft",
+    "BridgeBigRight", "Duck",         "BoxLeft",       "BoxRight",       "Bonus10",      "Bonus20",
+    "Bonus50",        "Bonus100",     "Gun",           "Shield",         "Engine",       "Life",
+    "FinishLine",     "UmbrellaRed",  "UmbrellaGreen", "UmbrellaBlue",   "BedLeft",      "BedRight",
+    "RoomRed",        "RoomBlue",     "Boat4",         "Boat5",          "Boat6",        "Boat7",
+    "Boat8",          "Boat9",        "Boat4_Inv",     "Boat5_Inv",      "Boat6_Inv",    "Boat7_Inv",
+    "Boat8_Inv",      "Boat9_Inv",    "Window",        "Cursor",
 };
 
 const char* const kOpaqueNames[] = {"Land", "LeftPanel", "RightPanel"};
 
-}  // namespace
+} // namespace
 
 TEST(RaceArt, EveryRacePictureLoadsWithPixelsAndTheFuchsiaKey) {
     for (const char* name : kRaceNames) {
@@ -79,11 +88,12 @@ TEST(RaceArt, EveryRacePictureLoadsWithPixelsAndTheFuchsiaKey) {
         EXPECT_GT(item.FrameHeight(), 0);
         EXPECT_GE(item.NumPatterns(), 1);
         EXPECT_EQ(item.TransparentColor(), kFuchsia);
-        const bool opaque = std::find_if(std::begin(kOpaqueNames), std::end(kOpaqueNames), [&](const char* n) {
-                                return std::string(n) == name;
-                            }) != std::end(kOpaqueNames);
+        const bool opaque =
+            std::find_if(std::begin(kOpaqueNames), std::end(kOpaqueNames),
+                         [&](const char* n) { return std::string(n) == name; }) != std::end(kOpaqueNames);
         EXPECT_EQ(item.Transparent, !opaque);
-        for (int p = 0; p < item.NumPatterns(); ++p) EXPECT_GT(OpaqueCount(item, p), 0) << "pattern " << p;
+        for (int p = 0; p < item.NumPatterns(); ++p)
+            EXPECT_GT(OpaqueCount(item, p), 0) << "pattern " << p;
     }
 }
 
@@ -103,18 +113,15 @@ TEST(RaceArt, SizesFitTheScreenLayout) {
     };
     // Exact where the game's numbers depend on it, otherwise the room the layout leaves.
     const Limit limits[] = {
-        {"Pointer", 38, 38, 7, 7},           // turned about (34, 4) by fixed centre fractions
-        {"LeftPanel", 124, 124, 600, 600},   // the river tile starts at x 124
-        {"RightPanel", 139, 141, 600, 600},  // at 799 - width, covering the right bank from x 660
-        {"CarAnim", 84, 84, 83, 400},        // the wake's X is computed with a fixed 84
-        {"FinishLine", 432, 432, 1, 80},     // from x 177 across the water to 609
-        {"Window", 360, 400, 185, 220},      // at (210, 200), holding the Yes/No buttons at y 340-380
-        {"BoatSmall", 10, 18, 16, 28},
-        {"Cursor", 8, 16, 2, 4},
-        {"ShipRight", 110, 170, 40, 80},
-        {"ShipLeft", 110, 170, 40, 80},
-        {"ExplosionBig", 80, 100, 80, 100},
-        {"ExplosionSmall", 40, 56, 40, 56},
+        {"Pointer", 38, 38, 7, 7},          // turned about (34, 4) by fixed centre fractions
+        {"LeftPanel", 124, 124, 600, 600},  // the river tile starts at x 124
+        {"RightPanel", 139, 141, 600, 600}, // at 799 - width, covering the right bank from x 660
+        {"CarAnim", 84, 84, 83, 400},       // the wake's X is computed with a fixed 84
+        {"FinishLine", 432, 432, 1, 80},    // from x 177 across the water to 609
+        {"Window", 360, 400, 185, 220},     // at (210, 200), holding the Yes/No buttons at y 340-380
+        {"BoatSmall", 10, 18, 16, 28},      {"Cursor", 8, 16, 2, 4},
+        {"ShipRight", 110, 170, 40, 80},    {"ShipLeft", 110, 170, 40, 80},
+        {"ExplosionBig", 80, 100, 80, 100}, {"ExplosionSmall", 40, 56, 40, 56},
     };
     for (const Limit& l : limits) {
         SCOPED_TRACE(l.Name);
@@ -128,7 +135,8 @@ TEST(RaceArt, SizesFitTheScreenLayout) {
 
 TEST(RaceArt, BankDecorationsAndOtherBoatsStayWithinTheirStrips) {
     // Bank X is RandomBelow(48 - width) + 127 (left) or RandomBelow(51 - width) + 610 (right).
-    for (const char* name : {"UmbrellaRed", "UmbrellaGreen", "UmbrellaBlue", "BedLeft", "BedRight", "RoomRed", "RoomBlue"}) {
+    for (const char* name :
+         {"UmbrellaRed", "UmbrellaGreen", "UmbrellaBlue", "BedLeft", "BedRight", "RoomRed", "RoomBlue"}) {
         SCOPED_TRACE(name);
         EXPECT_LT(Item(name).FrameWidth(), 48);
     }
@@ -143,8 +151,8 @@ TEST(RaceArt, BankDecorationsAndOtherBoatsStayWithinTheirStrips) {
         EXPECT_GT(Item("BoatAnim").FrameHeight(), Item(up).FrameHeight());
     }
     // Objects on the water take X = RandomBelow(431 - width) + 178.
-    for (const char* name : {"Tree", "Tramplin", "Flag", "Weed", "Fisher", "ShipRight", "ShipLeft", "Duck", "BoxLeft",
-                             "Boat6"}) {
+    for (const char* name : {"Tree", "Tramplin", "Flag", "Weed", "Fisher", "ShipRight", "ShipLeft", "Duck",
+                             "BoxLeft", "Boat6"}) {
         SCOPED_TRACE(name);
         EXPECT_LT(Item(name).FrameWidth(), 431);
     }
@@ -195,7 +203,8 @@ TEST(RaceArt, OverlaysFitAroundTheBoat) {
         EXPECT_GT(Item(std::string("BoatEngine") + size).FrameHeight(), b.FrameHeight() / 2);
     }
     // The crate's icon is drawn centred on it.
-    for (const char* icon : {"Bonus10", "Bonus20", "Bonus50", "Bonus100", "Gun", "Shield", "Engine", "Life"}) {
+    for (const char* icon :
+         {"Bonus10", "Bonus20", "Bonus50", "Bonus100", "Gun", "Shield", "Engine", "Life"}) {
         SCOPED_TRACE(icon);
         EXPECT_LE(Item(icon).FrameWidth(), Item("BoxLeft").FrameWidth());
         EXPECT_LE(Item(icon).FrameHeight(), Item("BoxLeft").FrameHeight());
@@ -209,12 +218,13 @@ TEST(RaceArt, PowerUpPanelsStayInsideTheirBoxLeftOfTheSeconds) {
         const char* Name;
         int X, Y;
     };
-    const At panels[] = {{"PanelGun", 721, 416}, {"PanelEngine", 713, 414}, {"PanelShield", 715, 414}, {"None", 710, 426}};
+    const At panels[] = {
+        {"PanelGun", 721, 416}, {"PanelEngine", 713, 414}, {"PanelShield", 715, 414}, {"None", 710, 426}};
     for (const At& p : panels) {
         SCOPED_TRACE(p.Name);
         const TPictureCollectionItem& item = Item(p.Name);
         EXPECT_GE(p.X, 705);
-        EXPECT_LE(p.X + item.FrameWidth(), 771);  // the seconds are printed from x 771
+        EXPECT_LE(p.X + item.FrameWidth(), 771); // the seconds are printed from x 771
         EXPECT_GE(p.Y, 405);
         EXPECT_LE(p.Y + item.FrameHeight(), 461);
     }
@@ -236,7 +246,9 @@ TEST(RaceArt, HudNumbersLandOnTheirDisplayWindows) {
         {"LeftPanel", "lives", 42, 353, 76, 375, true},
         {"RightPanel", "power-up seconds", 771 - 659 - 4, 419, 771 - 659 + 18, 437, true},
     };
-    auto luma = [](TColor c) { return (299 * ColorRed(c) + 587 * ColorGreen(c) + 114 * ColorBlue(c)) / 1000; };
+    auto luma = [](TColor c) {
+        return (299 * ColorRed(c) + 587 * ColorGreen(c) + 114 * ColorBlue(c)) / 1000;
+    };
     for (const Box& b : boxes) {
         SCOPED_TRACE(b.What);
         const TPictureCollectionItem& panel = Item(b.Panel);
@@ -253,14 +265,15 @@ TEST(RaceArt, HudNumbersLandOnTheirDisplayWindows) {
 
 TEST(RaceArt, NeedlePointsLeftFromItsHub) {
     const TPictureCollectionItem& needle = Item("Pointer");
-    EXPECT_NE(PatternPixel(needle, 0, 34, 4), kFuchsia);  // the hub it turns about
+    EXPECT_NE(PatternPixel(needle, 0, 34, 4), kFuchsia); // the hub it turns about
     // The tip: the leftmost painted column is at the very left, on the hub's row or next to it.
     int leftmost = needle.FrameWidth();
     for (int y = 0; y < needle.FrameHeight(); ++y)
         for (int x = 0; x < needle.FrameWidth(); ++x)
             if (PatternPixel(needle, 0, x, y) != kFuchsia && x < leftmost) leftmost = x;
     EXPECT_LE(leftmost, 1);
-    EXPECT_TRUE(PatternPixel(needle, 0, leftmost, 3) != kFuchsia || PatternPixel(needle, 0, leftmost, 4) != kFuchsia);
+    EXPECT_TRUE(PatternPixel(needle, 0, leftmost, 3) != kFuchsia ||
+                PatternPixel(needle, 0, leftmost, 4) != kFuchsia);
 }
 
 TEST(RaceArt, AnimationStripsHaveDistinctFrames) {
@@ -268,8 +281,8 @@ TEST(RaceArt, AnimationStripsHaveDistinctFrames) {
         const char* Name;
         int MinPatterns, MaxPatterns;
     };
-    const Strip strips[] = {{"CarAnim", 3, 16},      {"BoatAnim", 3, 16},      {"BoatAnim_Inv", 3, 16},
-                            {"EngineFire", 2, 16},   {"BoatGunFire", 2, 16},   {"ExplosionBig", 6, 10},
+    const Strip strips[] = {{"CarAnim", 3, 16},       {"BoatAnim", 3, 16},    {"BoatAnim_Inv", 3, 16},
+                            {"EngineFire", 2, 16},    {"BoatGunFire", 2, 16}, {"ExplosionBig", 6, 10},
                             {"ExplosionSmall", 6, 10}};
     for (const Strip& s : strips) {
         SCOPED_TRACE(s.Name);
@@ -297,9 +310,11 @@ TEST(RaceArt, RiverTileKeepsTheWaterBetweenTheBanksOnEveryRow) {
     ASSERT_GE(land.FrameWidth(), 660 - 124);
     for (int y = 0; y < land.FrameHeight(); ++y) {
         for (int sx = 186; sx < 601; ++sx)
-            ASSERT_TRUE(IsWater(PatternPixel(land, 0, sx - 124, y))) << "water at screen x " << sx << ", row " << y;
+            ASSERT_TRUE(IsWater(PatternPixel(land, 0, sx - 124, y)))
+                << "water at screen x " << sx << ", row " << y;
         for (int sx : {126, 140, 166, 620, 640, 652})
-            ASSERT_FALSE(IsWater(PatternPixel(land, 0, sx - 124, y))) << "bank at screen x " << sx << ", row " << y;
+            ASSERT_FALSE(IsWater(PatternPixel(land, 0, sx - 124, y)))
+                << "bank at screen x " << sx << ", row " << y;
     }
 }
 
@@ -310,8 +325,10 @@ TEST(RaceArt, RiverTileJoinsItselfTopToBottom) {
     // between any two neighbouring rows inside the tile.
     auto shores = [&](int y) {
         int left = 0, right = w - 1;
-        while (left < w && !IsWater(PatternPixel(land, 0, left, y))) ++left;
-        while (right > 0 && !IsWater(PatternPixel(land, 0, right, y))) --right;
+        while (left < w && !IsWater(PatternPixel(land, 0, left, y)))
+            ++left;
+        while (right > 0 && !IsWater(PatternPixel(land, 0, right, y)))
+            --right;
         return std::pair<int, int>(left, right);
     };
     int worstLeft = 0, worstRight = 0;
@@ -335,7 +352,8 @@ TEST(RaceArt, RiverTileJoinsItselfTopToBottom) {
         return d;
     };
     std::vector<int> inside;
-    for (int y = 0; y + 1 < h; ++y) inside.push_back(rowDistance(y, y + 1));
+    for (int y = 0; y + 1 < h; ++y)
+        inside.push_back(rowDistance(y, y + 1));
     std::sort(inside.begin(), inside.end());
     EXPECT_LE(rowDistance(h - 1, 0), inside[inside.size() * 99 / 100]);
 }
@@ -357,7 +375,8 @@ TEST(RaceArt, ComposedRaceSceneShowsTheRiverBetweenThePanels) {
     // The river scrolled by 230: the tile is repeated the way the tiled background draws it.
     TPictureCollectionItem& land = pics.FindItem("Land");
     for (int ty = 230 - land.FrameHeight(); ty < 600; ty += land.FrameHeight())
-        for (int tx = 124 - land.FrameWidth(); tx < 800; tx += land.FrameWidth()) land.DrawPattern(back, tx, ty, 0);
+        for (int tx = 124 - land.FrameWidth(); tx < 800; tx += land.FrameWidth())
+            land.DrawPattern(back, tx, ty, 0);
 
     // Scrolled, the water still runs where the boat is kept and the banks stay outside it.
     auto colorAt = [&](int x, int y) {
@@ -365,8 +384,10 @@ TEST(RaceArt, ComposedRaceSceneShowsTheRiverBetweenThePanels) {
         return RGBColor(uint8_t((p >> 11) << 3), uint8_t(((p >> 5) & 63) << 2), uint8_t((p & 31) << 3));
     };
     for (int y = 0; y < 600; y += 5) {
-        for (int x = 186; x < 601; x += 2) ASSERT_TRUE(IsWater(colorAt(x, y))) << "water at " << x << ", " << y;
-        for (int x : {126, 166, 620, 652}) ASSERT_FALSE(IsWater(colorAt(x, y))) << "bank at " << x << ", " << y;
+        for (int x = 186; x < 601; x += 2)
+            ASSERT_TRUE(IsWater(colorAt(x, y))) << "water at " << x << ", " << y;
+        for (int x : {126, 166, 620, 652})
+            ASSERT_FALSE(IsWater(colorAt(x, y))) << "bank at " << x << ", " << y;
     }
 
     struct Placed {
@@ -374,14 +395,26 @@ TEST(RaceArt, ComposedRaceSceneShowsTheRiverBetweenThePanels) {
         int X, Y, Pattern;
     };
     const Placed objects[] = {
-        {"UmbrellaRed", 130, 60, 0},  {"BedLeft", 128, 140, 0},     {"RoomBlue", 612, 30, 0},
-        {"UmbrellaBlue", 614, 250, 0}, {"BedRight", 612, 400, 0},   {"Tree", 230, 90, 0},
-        {"Flag", 470, 40, 0},          {"Tramplin", 380, 250, 0},   {"Weed", 200, 330, 0},
-        {"Duck", 520, 200, 0},         {"ShipRight", 250, 170, 0},  {"BoatAnim", 523, 300, 2},
-        {"Boat7", 538, 300, 0},        {"BoatAnim_Inv", 245, -10, 4}, {"Boat4_Inv", 262, 60, 0},
-        {"ExplosionSmall", 560, 120, 2}, {"BridgeBigRight", 534, -20, 0},
+        {"UmbrellaRed", 130, 60, 0},
+        {"BedLeft", 128, 140, 0},
+        {"RoomBlue", 612, 30, 0},
+        {"UmbrellaBlue", 614, 250, 0},
+        {"BedRight", 612, 400, 0},
+        {"Tree", 230, 90, 0},
+        {"Flag", 470, 40, 0},
+        {"Tramplin", 380, 250, 0},
+        {"Weed", 200, 330, 0},
+        {"Duck", 520, 200, 0},
+        {"ShipRight", 250, 170, 0},
+        {"BoatAnim", 523, 300, 2},
+        {"Boat7", 538, 300, 0},
+        {"BoatAnim_Inv", 245, -10, 4},
+        {"Boat4_Inv", 262, 60, 0},
+        {"ExplosionSmall", 560, 120, 2},
+        {"BridgeBigRight", 534, -20, 0},
     };
-    for (const Placed& o : objects) pics.FindItem(o.Name).DrawPattern(back, o.X, o.Y, o.Pattern);
+    for (const Placed& o : objects)
+        pics.FindItem(o.Name).DrawPattern(back, o.X, o.Y, o.Pattern);
     TPictureCollectionItem& box = pics.FindItem("BoxLeft");
     box.DrawPattern(back, 300, 420, 0);
     pics.FindItem("Bonus50").DrawPattern(back, 300 + 4, 420 + 4 - 4, 0);
@@ -411,10 +444,11 @@ TEST(RaceArt, ComposedRaceSceneShowsTheRiverBetweenThePanels) {
     needle.DrawRotated(back, 745, 576, needle.FrameWidth(), needle.FrameHeight(), 0, 0.8947368421052632,
                        0.5714285714285714, int(5.97 * 12));
 
-    EXPECT_TRUE(platform::SavePng565(GameHarness::OutputPath("race-art-scene"), back.Pixels(), back.Width(), back.Height(),
-                           back.PitchPixels()));
+    EXPECT_TRUE(platform::SavePng565(GameHarness::OutputPath("race-art-scene"), back.Pixels(), back.Width(),
+                                     back.Height(), back.PitchPixels()));
 
     // Nothing black is left uncovered between the panels.
     for (int y = 0; y < 600; y += 7)
-        for (int x = 0; x < 799; ++x) ASSERT_NE(back.PixelAt(x, y), 0) << "uncovered at " << x << ", " << y;
+        for (int x = 0; x < 799; ++x)
+            ASSERT_NE(back.PixelAt(x, y), 0) << "uncovered at " << x << ", " << y;
 }

@@ -11,7 +11,9 @@ namespace {
 constexpr uint16_t kUntouched = 0x1234;
 
 // A source whose every pixel is distinct, so a wrong source position shows.
-uint16_t Unique(int x, int y) { return uint16_t(0x4000 + y * 64 + x); }
+uint16_t Unique(int x, int y) {
+    return uint16_t(0x4000 + y * 64 + x);
+}
 
 // Checks that exactly Dest of Surface holds Source from (SrcX, SrcY) onwards and every other pixel
 // is untouched.
@@ -24,19 +26,20 @@ void ExpectCopied(const TDirectDrawSurface& surface, const TDirectDrawSurface& s
             const uint16_t want =
                 inside ? source.PixelAt(srcX + x - dest.Left, srcY + y - dest.Top) : kUntouched;
             if (surface.PixelAt(x, y) != want && ++wrong <= 3)
-                ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << surface.PixelAt(x, y) << ", want " << want;
+                ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << surface.PixelAt(x, y) << ", want "
+                              << want;
         }
     EXPECT_EQ(wrong, 0);
 }
 
-}  // namespace
+} // namespace
 
 TEST(BlitRect, ClipsToBothSurfacesInItsOrder) {
     struct Case {
         const char* what;
         int x, y;
         TRect source;
-        TRect dest;  // what must change (empty: nothing)
+        TRect dest; // what must change (empty: nothing)
         int srcX, srcY;
     };
     const Case cases[] = {
@@ -63,7 +66,8 @@ TEST(BlitRect, ClipsToBothSurfacesInItsOrder) {
 
 TEST(BlitRect, TransparentSkipsTheSourceKeyOpaqueCopiesIt) {
     // Widths around the eight-pixel blocks of the copy loop, key pixels scattered over them.
-    auto source = MakeSurface(37, 3, [](int x, int y) { return (x * 7 + y) % 3 == 0 ? kKeyPixel : Unique(x, y); });
+    auto source =
+        MakeSurface(37, 3, [](int x, int y) { return (x * 7 + y) % 3 == 0 ? kKeyPixel : Unique(x, y); });
     source->SetColorKey(kKeyPixel);
     for (int width : {1, 7, 8, 9, 16, 37}) {
         SCOPED_TRACE(width);
@@ -83,7 +87,8 @@ TEST(BlitRect, TransparentSkipsTheSourceKeyOpaqueCopiesIt) {
     blank->SetColorKey(kKeyPixel);
     auto dest = MakeSurface(16, 1, [](int, int) { return kUntouched; });
     dest->BlitRect(0, 0, TRect{0, 0, 16, 1}, blank.get(), true);
-    for (int x = 0; x < 16; ++x) EXPECT_EQ(dest->PixelAt(x, 0), kUntouched);
+    for (int x = 0; x < 16; ++x)
+        EXPECT_EQ(dest->PixelAt(x, 0), kUntouched);
 }
 
 TEST(BlitRect, NothingWithoutASourceOrPixels) {
@@ -107,7 +112,7 @@ std::unique_ptr<TDirectDrawSurface> Rotated(TDirectDrawSurface& source, int x, i
     return dest;
 }
 
-}  // namespace
+} // namespace
 
 TEST(BlitRotated, AngleZeroDrawsThePatternCentredOnThePoint) {
     auto source = MakeSurface(40, 40, Unique);
@@ -119,7 +124,8 @@ TEST(BlitRotated, ScalesToTheGivenSize) {
     auto source = MakeSurface(20, 10, Unique);
     auto dest = Rotated(*source, 100, 100, 40, 20, 0.5, 0.5, 0);
     for (int y = 90; y < 110; ++y)
-        for (int x = 80; x < 120; ++x) ASSERT_EQ(dest->PixelAt(x, y), Unique((x - 80) / 2, (y - 90) / 2)) << x << "," << y;
+        for (int x = 80; x < 120; ++x)
+            ASSERT_EQ(dest->PixelAt(x, y), Unique((x - 80) / 2, (y - 90) / 2)) << x << "," << y;
     EXPECT_EQ(dest->PixelAt(79, 100), kUntouched);
     EXPECT_EQ(dest->PixelAt(120, 100), kUntouched);
 }
@@ -182,7 +188,8 @@ TEST(BlitRotated, DrawsNothingForEmptySizesOrBadSourceRectangles) {
 }
 
 TEST(BlitRotated, TransparentSkipsTheKeyOpaqueCopiesIt) {
-    auto source = MakeSurface(20, 20, [](int x, int y) { return (x + y) % 4 == 0 ? kKeyPixel : Unique(x, y); });
+    auto source =
+        MakeSurface(20, 20, [](int x, int y) { return (x + y) % 4 == 0 ? kKeyPixel : Unique(x, y); });
     source->SetColorKey(kKeyPixel);
     for (int angle : {0, 40}) {
         auto keyed = Rotated(*source, 50, 50, 20, 20, 0.5, 0.5, angle, true);
@@ -219,8 +226,8 @@ TEST(BlitRotated, NeverReadsOutsideTheSourceRectangleNorWritesOffTheSurface) {
         const double cx = centre(rng), cy = centre(rng);
         dest->BlitRotated(x, y, w, h, pattern, source.get(), cx, cy, false, a);
         for (int p = 0; p < 64 * 48; ++p)
-            ASSERT_NE(dest->Pixels()[p], kForbidden)
-                << "x=" << x << " y=" << y << " w=" << w << " h=" << h << " a=" << a << " c=" << cx << "," << cy;
+            ASSERT_NE(dest->Pixels()[p], kForbidden) << "x=" << x << " y=" << y << " w=" << w << " h=" << h
+                                                     << " a=" << a << " c=" << cx << "," << cy;
     }
 }
 

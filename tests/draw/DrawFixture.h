@@ -30,14 +30,15 @@ inline std::unique_ptr<TDirectDrawSurface> MakeSurface(int width, int height,
     auto s = std::make_unique<TDirectDrawSurface>();
     s->SetSize(width, height);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) s->PixelAt(x, y) = fn(x, y);
+        for (int x = 0; x < width; ++x)
+            s->PixelAt(x, y) = fn(x, y);
     return s;
 }
 
 // A display on a headless window, initialised, with two image lists and the sprite engine
 // installed in Game the way the form does it.
 class DrawFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         draw = std::make_unique<TDXDraw>(&window);
         draw->InitializeDisplay();
@@ -99,4 +100,6 @@ inline void PrintTo(const TRect& r, std::ostream* os) {
 }
 
 // The raw pixel of an RGB colour.
-inline uint16_t Px(Rgb c) { return RGBToPixel565(c.R, c.G, c.B); }
+inline uint16_t Px(Rgb c) {
+    return RGBToPixel565(c.R, c.G, c.B);
+}

@@ -13,13 +13,20 @@
 namespace {
 
 class Effects : public DrawFixture {
-protected:
+  protected:
     void SetUp() override {
         DrawFixture::SetUp();
         ResetGameState();
         // Eight 16 x 16 patterns of an explosion, a 24 x 40 wake, a boat, two backgrounds.
-        AddPicture(list3, "ExplosionBig", 128, 16, [](int x, int) { return Rgb{uint8_t(x), 0, 0}; }, 16, 16);
-        AddPicture(list3, "CarAnim", 24, 40, [](int x, int y) { return y < 4 ? Rgb{255, 0, 0} : Rgb{0, uint8_t(x * 8), 40}; });
+        AddPicture(
+            list3, "ExplosionBig", 128, 16,
+            [](int x, int) {
+                return Rgb{uint8_t(x), 0, 0};
+            },
+            16, 16);
+        AddPicture(list3, "CarAnim", 24, 40, [](int x, int y) {
+            return y < 4 ? Rgb{255, 0, 0} : Rgb{0, uint8_t(x * 8), 40};
+        });
         AddFlat(list3, "Boat1_Normal", 30, 60, {200, 200, 200});
         AddFlat(list3, "Land", 64, 600, {0, 128, 0});
         AddFlat(list, "MMBackground", 800, 600, {0, 0, 128});
@@ -31,7 +38,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(Effects, ExplosionStartsHiddenLoopingAndWrapsLikeTheCrashCountsIt) {
     auto* e = new TExplosion(&Root(), "ExplosionBig", 300, 400);

@@ -17,8 +17,9 @@ namespace {
 
 // A sprite drawing its picture turned by Angle about its centre.
 class TurnedSprite : public TImageSprite {
-public:
-    TurnedSprite(TSprite* parent, TPictureCollectionItem& item, int x, int y, int angle) : TImageSprite(parent), angle_(angle) {
+  public:
+    TurnedSprite(TSprite* parent, TPictureCollectionItem& item, int x, int y, int angle)
+        : TImageSprite(parent), angle_(angle) {
         Image = &item;
         Width = item.FrameWidth();
         Height = item.FrameHeight();
@@ -27,11 +28,11 @@ public:
         SetZ(6);
     }
     void Render() override {
-        Image->DrawRotated(*Engine()->Surface(), int(X) + Width / 2, int(Y) + Height / 2, Width, Height, 0, 0.5, 0.5,
-                           angle_);
+        Image->DrawRotated(*Engine()->Surface(), int(X) + Width / 2, int(Y) + Height / 2, Width, Height, 0,
+                           0.5, 0.5, angle_);
     }
 
-private:
+  private:
     int angle_;
 };
 
@@ -59,7 +60,7 @@ Rgb Arrow(int x, int y) {
     return y < 4 ? Rgb{230, 57, 70} : Rgb{255, 210, 63};
 }
 
-}  // namespace
+} // namespace
 
 class Golden : public DrawFixture {};
 
@@ -79,7 +80,7 @@ TEST_F(Golden, SceneMatchesTheReferencePicture) {
         Rgb fill;
         int x, y, z;
     } discs[] = {
-        {"Red", 90, {230, 57, 70}, 40, 60, 5},     {"Green", 90, {108, 192, 74}, 90, 90, 2},
+        {"Red", 90, {230, 57, 70}, 40, 60, 5},      {"Green", 90, {108, 192, 74}, 90, 90, 2},
         {"Orange", 90, {244, 162, 97}, 60, 130, 3}, {"Teal", 70, {42, 157, 143}, 150, 60, 4},
         {"Yellow", 70, {255, 210, 63}, 190, 80, 4}, {"Edge", 60, {39, 125, 161}, -20, 560, 7},
     };
@@ -93,7 +94,8 @@ TEST_F(Golden, SceneMatchesTheReferencePicture) {
     }
     auto& arrow = AddPicture(list, "Arrow", 40, 48, Arrow);
     const int angles[] = {0, 32, 64, 100, 128, 200, -40};
-    for (int i = 0; i < 7; ++i) new TurnedSprite(&Root(), arrow, 50 + (i % 4) * 90, 330 + (i / 4) * 110, angles[i]);
+    for (int i = 0; i < 7; ++i)
+        new TurnedSprite(&Root(), arrow, 50 + (i % 4) * 90, 330 + (i / 4) * 110, angles[i]);
 
     Back().FillAll(0);
     sprites.Draw();
@@ -126,7 +128,8 @@ TEST_F(Golden, SceneMatchesTheReferencePicture) {
     int differ = 0, firstX = -1, firstY = -1;
     for (int py = 0; py < 600; ++py)
         for (int px = 0; px < 800; ++px)
-            if (Back().PixelAt(px, py) != want[size_t(py) * 800 + size_t(px)] && differ++ == 0) firstX = px, firstY = py;
+            if (Back().PixelAt(px, py) != want[size_t(py) * 800 + size_t(px)] && differ++ == 0)
+                firstX = px, firstY = py;
     EXPECT_EQ(differ, 0) << "pixels differ from " << reference << ", first at (" << firstX << ", " << firstY
                          << "); the frame drawn is " << actual;
 }

@@ -12,7 +12,7 @@ namespace {
 
 // A sprite that writes what happens to it into a shared log.
 class LogSprite : public TSprite {
-public:
+  public:
     LogSprite(TSprite* parent, std::string name, std::vector<std::string>& log, int z = 0)
         : TSprite(parent), name_(std::move(name)), log_(log) {
         SetZ(z);
@@ -20,7 +20,9 @@ public:
     }
     ~LogSprite() override { log_.push_back("free " + name_); }
     void Render() override { log_.push_back("draw " + name_); }
-    void Advance(int moveCount) override { log_.push_back("move " + name_ + " " + std::to_string(moveCount)); }
+    void Advance(int moveCount) override {
+        log_.push_back("move " + name_ + " " + std::to_string(moveCount));
+    }
     void CollideWith(TSprite* other, bool& stop) override {
         log_.push_back("hit " + name_ + " " + static_cast<LogSprite*>(other)->name_);
         if (StopOnHit) stop = true;
@@ -32,7 +34,7 @@ public:
     }
     bool Accepts = true, StopOnHit = false, DisableOnHit = false;
 
-private:
+  private:
     std::string name_;
     std::vector<std::string>& log_;
 };
@@ -52,12 +54,12 @@ struct Tree {
         surface.SetSize(800, 600);
         root.SetSurface(&surface);
     }
-    Lines log;  // outlives the sprites, which log their own destruction
+    Lines log; // outlives the sprites, which log their own destruction
     TDirectDrawSurface surface;
     TSpriteEngine root;
 };
 
-}  // namespace
+} // namespace
 
 TEST(SpriteTree, EqualDepthDrawsTheNewestUnderneath) {
     Tree t;
@@ -104,7 +106,7 @@ TEST(SpriteTree, FlagsHideFreezeAndRemoveWholeSubtrees) {
     EXPECT_EQ(Only(t.log, "move"), (Lines{"move other 3"}));
 
     t.log.clear();
-    EXPECT_EQ(other->Collide(), 2);  // p and its child overlap it
+    EXPECT_EQ(other->Collide(), 2); // p and its child overlap it
     parent->CollisionEnabled = false;
     t.log.clear();
     EXPECT_EQ(other->Collide(), 0);
@@ -120,11 +122,12 @@ TEST(SpriteTree, WalksAdvanceInCreationOrderAndSkipOffSurfaceDrawing) {
     new LogSprite(a, "a1", t.log);
     new LogSprite(&t.root, "b", t.log, 1);
     auto* off = new LogSprite(&t.root, "off", t.log);
-    off->X = 800;  // touches the surface's right edge only
-    (new LogSprite(off, "inside", t.log))->X = -795;  // back on the surface, drawn though its parent is not
+    off->X = 800;                                    // touches the surface's right edge only
+    (new LogSprite(off, "inside", t.log))->X = -795; // back on the surface, drawn though its parent is not
 
     t.root.AdvanceAll(2);
-    EXPECT_EQ(Only(t.log, "move"), (Lines{"move a 2", "move a1 2", "move b 2", "move off 2", "move inside 2"}));
+    EXPECT_EQ(Only(t.log, "move"),
+              (Lines{"move a 2", "move a1 2", "move b 2", "move off 2", "move inside 2"}));
     t.root.RenderAll();
     EXPECT_EQ(Only(t.log, "draw"), (Lines{"draw inside", "draw b", "draw a", "draw a1"}));
 }
@@ -190,7 +193,8 @@ TEST(SpriteCollide, TestsBothWaysAndOnlyTellsTheCollider) {
     (new LogSprite(&t.root, "far", t.log))->X = 50;
     new LogSprite(&t.root, "near", t.log);
     EXPECT_EQ(me->Collide(), 1);
-    EXPECT_EQ(t.log, (Lines{"test me refuses", "test refuses me", "test me near", "test near me", "hit me near"}));
+    EXPECT_EQ(t.log,
+              (Lines{"test me refuses", "test refuses me", "test me near", "test near me", "hit me near"}));
     EXPECT_EQ(t.root.HitCount, 1);
 }
 
@@ -217,7 +221,7 @@ TEST(ImageSpriteAnimation, StepsWrapsAndRests) {
         double rate;
         bool loop;
         double start;
-        std::vector<double> positions;  // after each step of move count 1
+        std::vector<double> positions; // after each step of move count 1
         double finalRate;
     };
     const Case cases[] = {
@@ -259,12 +263,10 @@ TEST(ImageSpriteRect, TiledRectanglesWrapRoundTheSurface) {
     };
     // Surface 800 x 600, sprite 50 x 40: the wrap period is 850 across and 640 down.
     const Case cases[] = {
-        {10, 20, {10, 20, 60, 60}},
-        {-10, -20, {-10, -20, 40, 20}},
-        {-60, 0, {790, 0, 840, 40}},   // re-enters on the right
-        {-51, 0, {799, 0, 849, 40}},
-        {870, 660, {20, 20, 70, 60}},
-        {1650, 0, {800, 0, 850, 40}},  // 800 is not past the edge
+        {10, 20, {10, 20, 60, 60}},   {-10, -20, {-10, -20, 40, 20}},
+        {-60, 0, {790, 0, 840, 40}}, // re-enters on the right
+        {-51, 0, {799, 0, 849, 40}},  {870, 660, {20, 20, 70, 60}},
+        {1650, 0, {800, 0, 850, 40}}, // 800 is not past the edge
         {1651, 0, {-49, 0, 1, 40}},
     };
     Tree t;
@@ -288,7 +290,7 @@ TEST(BackgroundMap, ResizesAndAnswersOutsideTheGrid) {
     EXPECT_TRUE(bg->IsSolid(2, 1));
     bg->SetCell(2, 1, 7);
     bg->SetSolid(2, 1, false);
-    bg->ResizeMap(3, 2);  // same size: kept
+    bg->ResizeMap(3, 2); // same size: kept
     EXPECT_EQ(bg->Cell(2, 1), 7);
     EXPECT_FALSE(bg->IsSolid(2, 1));
     for (auto [c, r] : {std::pair{-1, 0}, {3, 0}, {0, -1}, {0, 2}}) {
@@ -308,8 +310,12 @@ class ImageSprites : public DrawFixture {};
 
 TEST_F(ImageSprites, DrawTheCurrentPatternCentredInTheirSize) {
     // Two 10 x 10 patterns side by side: red and green.
-    auto& item = AddPicture(list, "Two", 20, 10, [](int x, int) { return x < 10 ? Rgb{255, 0, 0} : Rgb{0, 255, 0}; },
-                            10, 10);
+    auto& item = AddPicture(
+        list, "Two", 20, 10,
+        [](int x, int) {
+            return x < 10 ? Rgb{255, 0, 0} : Rgb{0, 255, 0};
+        },
+        10, 10);
     ASSERT_EQ(item.NumPatterns(), 2);
     auto* s = new TImageSprite(&Root());
     s->Image = &item;
@@ -323,8 +329,8 @@ TEST_F(ImageSprites, DrawTheCurrentPatternCentredInTheirSize) {
         int first;
         uint16_t want;
     };
-    for (const Case& c : {Case{0.9, 0, Px({255, 0, 0})}, Case{1.2, 0, Px({0, 255, 0})}, Case{0, 1, Px({0, 255, 0})},
-                          Case{2, 0, 0}, Case{0, -1, 0}}) {
+    for (const Case& c : {Case{0.9, 0, Px({255, 0, 0})}, Case{1.2, 0, Px({0, 255, 0})},
+                          Case{0, 1, Px({0, 255, 0})}, Case{2, 0, 0}, Case{0, -1, 0}}) {
         Back().FillAll(0);
         s->AnimPosition = c.position;
         s->AnimFirst = c.first;
@@ -338,8 +344,9 @@ TEST_F(ImageSprites, DrawTheCurrentPatternCentredInTheirSize) {
 TEST_F(ImageSprites, PixelExactTestComparesOpaquePixels) {
     // Left half opaque, right half key: two such sprites meet only where an opaque half lies on
     // an opaque half.
-    auto& half = AddPicture(list, "Half", 10, 10,
-                            [](int x, int) { return x < 5 ? Rgb{0, 0, 255} : Rgb{255, 0, 255}; });
+    auto& half = AddPicture(list, "Half", 10, 10, [](int x, int) {
+        return x < 5 ? Rgb{0, 0, 255} : Rgb{255, 0, 255};
+    });
     auto make = [&](double x) {
         auto* s = new TImageSprite(&Root());
         s->Image = &half;
@@ -349,7 +356,7 @@ TEST_F(ImageSprites, PixelExactTestComparesOpaquePixels) {
         return s;
     };
     TImageSprite* a = make(0);
-    TImageSprite* b = make(5);  // b's opaque half lies on a's key half
+    TImageSprite* b = make(5); // b's opaque half lies on a's key half
     EXPECT_FALSE(a->HitTest(b));
     b->X = 3;
     EXPECT_TRUE(a->HitTest(b));
@@ -369,7 +376,9 @@ TEST_F(ImageSprites, PixelExactTestComparesOpaquePixels) {
 
 TEST_F(ImageSprites, TiledBackgroundCoversTheSurfaceShiftedByItsPosition) {
     // A 64 x 50 tile, pixel colour telling its position in the tile.
-    auto& tile = AddPicture(list, "Tile", 64, 50, [](int x, int y) { return Rgb{uint8_t(x * 4), uint8_t(y * 5), 0}; });
+    auto& tile = AddPicture(list, "Tile", 64, 50, [](int x, int y) {
+        return Rgb{uint8_t(x * 4), uint8_t(y * 5), 0};
+    });
     auto* bg = new TBackgroundSprite(&Root());
     bg->ResizeMap(1, 1);
     bg->Image = &tile;
@@ -391,13 +400,17 @@ TEST_F(ImageSprites, TiledBackgroundCoversTheSurfaceShiftedByItsPosition) {
 }
 
 TEST_F(ImageSprites, UntiledBackgroundDrawsItsCellsOnce) {
-    auto& tiles = AddPicture(list, "Tiles", 20, 10, [](int x, int) { return x < 10 ? Rgb{255, 0, 0} : Rgb{0, 0, 255}; },
-                             10, 10);
+    auto& tiles = AddPicture(
+        list, "Tiles", 20, 10,
+        [](int x, int) {
+            return x < 10 ? Rgb{255, 0, 0} : Rgb{0, 0, 255};
+        },
+        10, 10);
     auto* bg = new TBackgroundSprite(&Root());
     bg->Image = &tiles;
     bg->ResizeMap(3, 2);
     bg->SetCell(1, 0, 1);
-    bg->SetCell(2, 1, -1);  // empty
+    bg->SetCell(2, 1, -1); // empty
     for (double x : {40.0, -15.0}) {
         bg->X = x;
         bg->Y = 30;
@@ -424,15 +437,17 @@ TEST_F(ImageSprites, BackgroundHitsOnlySolidCells) {
     bg->X = 100;
     bg->Y = 100;
     for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c) bg->SetSolid(c, r, c == 2 && r == 1);  // one solid cell: (120,110)-(130,120)
+        for (int c = 0; c < 4; ++c)
+            bg->SetSolid(c, r, c == 2 && r == 1); // one solid cell: (120,110)-(130,120)
     auto* probe = new TSprite(&Root());
     probe->Width = probe->Height = 4;
     struct Case {
         double x, y;
         bool hit;
     };
-    for (const Case& c : {Case{121, 111, true}, Case{117, 107, true}, Case{115, 111, false}, Case{130, 111, false},
-                          Case{126, 118, true}, Case{101, 101, false}, Case{300, 300, false}}) {
+    for (const Case& c :
+         {Case{121, 111, true}, Case{117, 107, true}, Case{115, 111, false}, Case{130, 111, false},
+          Case{126, 118, true}, Case{101, 101, false}, Case{300, 300, false}}) {
         probe->X = c.x;
         probe->Y = c.y;
         EXPECT_EQ(bg->HitTest(probe), c.hit) << c.x << "," << c.y;
@@ -474,5 +489,5 @@ TEST_F(ImageSprites, EngineFollowsTheDisplay) {
     EXPECT_EQ(late.DXDraw(), nullptr);
     EXPECT_EQ(late.Engine().Surface(), nullptr);
     Game.DXDraw = nullptr;
-    Root().DestroyChildren();  // before the log they write to goes
+    Root().DestroyChildren(); // before the log they write to goes
 }

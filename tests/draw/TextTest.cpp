@@ -13,15 +13,17 @@ namespace {
 
 constexpr uint16_t kBackdrop = 0x0841;
 
-uint16_t Backdrop(int x, int y) { return uint16_t(kBackdrop + ((x ^ y) & 7)); }
+uint16_t Backdrop(int x, int y) {
+    return uint16_t(kBackdrop + ((x ^ y) & 7));
+}
 
-}  // namespace
+} // namespace
 
 TEST(FontFaces, GameFacesResolveToInstalledSubstitutes) {
     struct Case {
         const char* face;
         bool bold;
-        const char* file;  // file name the face must resolve to
+        const char* file; // file name the face must resolve to
         bool boldFile;
     };
     const Case cases[] = {
@@ -43,7 +45,8 @@ TEST(FontFaces, GameFacesResolveToInstalledSubstitutes) {
 
 TEST(FontFaces, PointsAreMeasuredAt96DotsPerInch) {
     const int table[][2] = {{16, 21}, {14, 19}, {19, 25}, {20, 27}, {24, 32}, {26, 35}, {30, 40}, {0, 0}};
-    for (const auto& row : table) EXPECT_EQ(platform::PointsToPixels(row[0]), row[1]) << row[0];
+    for (const auto& row : table)
+        EXPECT_EQ(platform::PointsToPixels(row[0]), row[1]) << row[0];
 }
 
 TEST(FontFaces, EachFontIsOpenedOnce) {
@@ -56,10 +59,11 @@ TEST(FontFaces, EachFontIsOpenedOnce) {
 }
 
 class TextCanvas : public DrawFixture {
-protected:
+  protected:
     void Fill() {
         for (int y = 0; y < 600; ++y)
-            for (int x = 0; x < 800; ++x) Back().PixelAt(x, y) = Backdrop(x, y);
+            for (int x = 0; x < 800; ++x)
+                Back().PixelAt(x, y) = Backdrop(x, y);
     }
 };
 
@@ -74,7 +78,8 @@ TEST_F(TextCanvas, ClearBrushLeavesThePixelsBetweenGlyphsUnchanged) {
             const uint16_t p = Back().PixelAt(x, y);
             if (p == ink) {
                 ++inked;
-                EXPECT_TRUE(x >= 100 && x < 100 + MeasureText("Hello, river!") + 2 && y >= 100 && y < 160) << x << "," << y;
+                EXPECT_TRUE(x >= 100 && x < 100 + MeasureText("Hello, river!") + 2 && y >= 100 && y < 160)
+                    << x << "," << y;
             } else if (p != Backdrop(x, y)) {
                 ++other;
             }
@@ -137,7 +142,8 @@ TEST_F(TextCanvas, TextAtTheEdgesIsClipped) {
     }
     Back().FillAll(0);
     PrintText("88", 790, 590, false);
-    EXPECT_NE(std::count(Back().Pixels(), Back().Pixels() + 800 * 600, 0), 800 * 600) << "the visible part is drawn";
+    EXPECT_NE(std::count(Back().Pixels(), Back().Pixels() + 800 * 600, 0), 800 * 600)
+        << "the visible part is drawn";
     EXPECT_EQ(MeasureText(""), 0);
     PrintText("", 10, 10, true);
 }
@@ -150,12 +156,18 @@ TEST_F(TextCanvas, StylesSetFaceSizeColourAndWeight) {
         uint8_t r, g, b;
     };
     const Row rows[] = {
-        {"Arial", 16, false, 3, 9, 255},         {"DS Crystal", 16, false, 255, 255, 255},
-        {"Arial", 20, true, 255, 180, 27},       {"DS Crystal", 19, false, 11, 39, 210},
-        {"DS Crystal", 19, false, 255, 255, 255}, {"DS Crystal", 14, false, 11, 39, 210},
-        {"Arial", 30, false, 255, 241, 0},       {"Arial Black", 30, false, 11, 39, 210},
-        {"Arial", 30, false, 255, 241, 0},       {"Arial", 26, false, 255, 241, 0},
-        {"Times New Roman", 30, true, 45, 91, 240}, {"Arial", 24, false, 255, 241, 0},
+        {"Arial", 16, false, 3, 9, 255},
+        {"DS Crystal", 16, false, 255, 255, 255},
+        {"Arial", 20, true, 255, 180, 27},
+        {"DS Crystal", 19, false, 11, 39, 210},
+        {"DS Crystal", 19, false, 255, 255, 255},
+        {"DS Crystal", 14, false, 11, 39, 210},
+        {"Arial", 30, false, 255, 241, 0},
+        {"Arial Black", 30, false, 11, 39, 210},
+        {"Arial", 30, false, 255, 241, 0},
+        {"Arial", 26, false, 255, 241, 0},
+        {"Times New Roman", 30, true, 45, 91, 240},
+        {"Arial", 24, false, 255, 241, 0},
         {"DS Crystal", 30, false, 255, 241, 0},
     };
     TDirectDrawSurfaceCanvas& canvas = Back().TextCanvas();

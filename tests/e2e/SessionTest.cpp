@@ -20,13 +20,13 @@
 #include "race/RaceState.h"
 #include "race/Random.h"
 #include "race/RiverObject.h"
-#include "stage/GameSound.h"
-#include "stage/GameState.h"
 #include "records/HighScores.h"
 #include "records/Http.h"
 #include "records/Music.h"
 #include "records/Options.h"
 #include "records/ResultSubmission.h"
+#include "stage/GameSound.h"
+#include "stage/GameState.h"
 #include "support/Harness.h"
 
 // The sessions send results to the score service program, which is built only where
@@ -41,7 +41,9 @@ namespace fs = std::filesystem;
 constexpr int KeyY = vk::KeyA + ('Y' - 'A');
 
 // The race needs the built picture lists.
-bool DataBuilt() { return fs::exists(fs::path(SPRAYDASH_DATA_DIR) / "Res" / "Res3.dxg"); }
+bool DataBuilt() {
+    return fs::exists(fs::path(SPRAYDASH_DATA_DIR) / "Res" / "Res3.dxg");
+}
 
 // A file's bytes; empty when it is missing.
 std::string ReadFile(const fs::path& path) {
@@ -50,9 +52,9 @@ std::string ReadFile(const fs::path& path) {
 }
 
 // Steps frames until done() holds or limit frames have run; returns whether it held.
-template <class Pred>
-bool StepUntil(GameHarness& h, Pred done, int limit) {
-    for (int i = 0; i < limit && !done(); ++i) h.Step();
+template <class Pred> bool StepUntil(GameHarness& h, Pred done, int limit) {
+    for (int i = 0; i < limit && !done(); ++i)
+        h.Step();
     return done();
 }
 
@@ -88,7 +90,9 @@ void AnswerYes(GameHarness& h) {
 }
 
 // The main menu is up, its intro over, no dialog.
-bool MainMenuIdle() { return ScreenMode == smMainMenu && DialogKind == 0 && MenuAnimPhase() == 0; }
+bool MainMenuIdle() {
+    return ScreenMode == smMainMenu && DialogKind == 0 && MenuAnimPhase() == 0;
+}
 
 // The boat can meet an object now: racing, on the water, no dialog up.
 bool BoatReady() {
@@ -131,7 +135,7 @@ void SteerClear(GameHarness& h) {
         const TWallSprite& o = *RiverObjects[size_t(i)];
         const bool harmless = o.IsBox || o.OnShore || o.Kind == rkRamp || o.Kind == rkFinishLine;
         if (harmless || o.Exploded || !o.CollisionEnabled) continue;
-        const double gap = boat.Y - (o.Y + o.Height);  // how far ahead its near edge is
+        const double gap = boat.Y - (o.Y + o.Height); // how far ahead its near edge is
         if (gap > 360 || o.Y > boat.Y + boat.Height) continue;
         if (o.X + o.Width < boat.X - 24 || o.X > boat.X + boat.Width + 24) continue;
         if (gap >= nearest) continue;
@@ -155,7 +159,8 @@ std::string HighScoreFileOf(const std::vector<THighScore>& table) {
 // The default table with one result put where it ranks: below every equal or better score.
 std::vector<THighScore> DefaultTableWith(const std::string& name, int32_t score) {
     std::vector<THighScore> table;
-    for (int i = 0; i < 10; ++i) table.push_back({"ANONYMOUS", 5000 - 500 * i, 0, 0});
+    for (int i = 0; i < 10; ++i)
+        table.push_back({"ANONYMOUS", 5000 - 500 * i, 0, 0});
     auto at = std::find_if(table.begin(), table.end(), [&](const THighScore& e) { return e.Score < score; });
     table.insert(at, THighScore{name, score, 0, 0});
     table.resize(10);
@@ -163,7 +168,9 @@ std::vector<THighScore> DefaultTableWith(const std::string& name, int32_t score)
 }
 
 // Where a screenshot of this session goes.
-std::string Shot(const char* name) { return GameHarness::OutputPath(std::string("e2e-") + name); }
+std::string Shot(const char* name) {
+    return GameHarness::OutputPath(std::string("e2e-") + name);
+}
 
 // Points the game at the test's own score server for one test.
 struct ServerAddress {
@@ -191,7 +198,7 @@ struct SoundLog {
     int Count(const std::string& name) const { return int(std::count(Played.begin(), Played.end(), name)); }
 };
 
-}  // namespace
+} // namespace
 
 TEST(PlaySession, FromStartUpThroughTwoLevelsAndTheHighScoresToTheExitDialog) {
     if (!DataBuilt()) GTEST_SKIP() << "the game data is not built";
@@ -212,7 +219,7 @@ TEST(PlaySession, FromStartUpThroughTwoLevelsAndTheHighScoresToTheExitDialog) {
     ASSERT_EQ(ScreenMode, smMainMenu);
     EXPECT_NE(MenuAnimPhase(), 0) << "the intro runs at start-up";
     ASSERT_TRUE(StepUntil(h, MainMenuIdle, 600));
-    h.Step();  // the navigation arms on a frame with no arrow key held
+    h.Step(); // the navigation arms on a frame with no arrow key held
     EXPECT_EQ(ButtonCount, 6);
     EXPECT_EQ(HoverIndex, 1);
     TapKey(h, vk::Down);
@@ -239,7 +246,8 @@ TEST(PlaySession, FromStartUpThroughTwoLevelsAndTheHighScoresToTheExitDialog) {
     EXPECT_EQ(TimeLeft, 60000);
 
     // --- Level 1, full throttle on a river that fills with objects.
-    ASSERT_TRUE(StepUntil(h, [] { return DialogKind == 0; }, 200));
+    ASSERT_TRUE(StepUntil(
+        h, [] { return DialogKind == 0; }, 200));
     h.KeyDown(vk::Up);
     h.Window().SetKey(vk::Up, true);
     h.Steps(240);
@@ -288,7 +296,8 @@ TEST(PlaySession, FromStartUpThroughTwoLevelsAndTheHighScoresToTheExitDialog) {
     EXPECT_EQ(sounds.Count("Jump"), jumps + 1);
     h.Steps(10);
     h.SaveScreenshot(Shot("jump"));
-    ASSERT_TRUE(StepUntil(h, [] { return !PlayerBoat->Airborne; }, 200));
+    ASSERT_TRUE(StepUntil(
+        h, [] { return !PlayerBoat->Airborne; }, 200));
 
     // Wreck on a fisherman: a life gone, the gun and engine with it, then back on the river.
     ASSERT_TRUE(StepUntil(h, BoatReady, 400));
@@ -302,7 +311,8 @@ TEST(PlaySession, FromStartUpThroughTwoLevelsAndTheHighScoresToTheExitDialog) {
     EXPECT_EQ(PlayerBoat->MaxSpeed, NormalMaxSpeed);
     h.Steps(8);
     h.SaveScreenshot(Shot("wreck"));
-    ASSERT_TRUE(StepUntil(h, [] { return PlayerBoat->State == bsRacing; }, 400));
+    ASSERT_TRUE(StepUntil(
+        h, [] { return PlayerBoat->State == bsRacing; }, 400));
     EXPECT_TRUE(PlayerBoat->Visible);
 
     // Shield: a second fisherman explodes without costing a life.
@@ -349,7 +359,8 @@ TEST(PlaySession, FromStartUpThroughTwoLevelsAndTheHighScoresToTheExitDialog) {
     EXPECT_EQ(DialogKind, 1);
     EXPECT_EQ(TimeLeft, 60000);
     EXPECT_FALSE(PlayerBoat->HasGun || PlayerBoat->HasEngine || PlayerBoat->HasShield);
-    ASSERT_TRUE(StepUntil(h, [] { return DialogKind == 0; }, 200));
+    ASSERT_TRUE(StepUntil(
+        h, [] { return DialogKind == 0; }, 200));
     h.Steps(200);
     h.SaveScreenshot(Shot("level2"));
 
@@ -381,7 +392,8 @@ TEST(PlaySession, FromStartUpThroughTwoLevelsAndTheHighScoresToTheExitDialog) {
         h.Step();
     }
     EXPECT_EQ(Lives, 0);
-    ASSERT_TRUE(StepUntil(h, [] { return DialogKind == 8; }, 400));
+    ASSERT_TRUE(StepUntil(
+        h, [] { return DialogKind == 8; }, 400));
     h.KeyUp(vk::Up);
     h.Window().SetKey(vk::Up, false);
     EXPECT_EQ(sounds.Count("GameOver"), 1);
@@ -391,7 +403,8 @@ TEST(PlaySession, FromStartUpThroughTwoLevelsAndTheHighScoresToTheExitDialog) {
     ASSERT_TRUE(ScoreQualifies(finalScore)) << "score " << finalScore;
 
     // --- Name entry: typed characters, a correction, and no more than ten.
-    ASSERT_TRUE(StepUntil(h, [] { return DialogKind != 8; }, 200));
+    ASSERT_TRUE(StepUntil(
+        h, [] { return DialogKind != 8; }, 200));
     ASSERT_EQ(DialogKind, 5);
     h.Type("RIVER RATT");
     h.Type("\b!XY");
@@ -402,7 +415,8 @@ TEST(PlaySession, FromStartUpThroughTwoLevelsAndTheHighScoresToTheExitDialog) {
     ASSERT_EQ(DialogKind, 6) << "send the result?";
     EXPECT_EQ(HoverIndex, 1) << "Yes is offered first";
     const std::vector<THighScore> expected = DefaultTableWith("RIVER RAT!", finalScore);
-    for (int i = 1; i <= 10; ++i) EXPECT_EQ(HighScores[size_t(i)], expected[size_t(i - 1)]) << "rank " << i;
+    for (int i = 1; i <= 10; ++i)
+        EXPECT_EQ(HighScores[size_t(i)], expected[size_t(i - 1)]) << "rank " << i;
 
     // --- Sent: the race ends, the menu comes back and opens the high scores.
     h.Step();
@@ -410,14 +424,15 @@ TEST(PlaySession, FromStartUpThroughTwoLevelsAndTheHighScoresToTheExitDialog) {
     EXPECT_EQ(ScreenMode, smMainMenu);
     EXPECT_EQ(DialogKind, 0);
     EXPECT_EQ(PlayerBoat, nullptr);
-    ASSERT_TRUE(StepUntil(h, [] { return ScreenMode == smHighScores; }, 600));
+    ASSERT_TRUE(StepUntil(
+        h, [] { return ScreenMode == smHighScores; }, 600));
     h.Steps(5);
     h.SaveScreenshot(Shot("high-scores"));
     {
         THttpClient browser;
         const std::string page = browser.GetToString(WorldHighScoreUrl());
-        EXPECT_NE(page.find("<td class=\"name\">RIVER RAT!</td><td class=\"score\">" + std::to_string(finalScore) +
-                            "</td><td class=\"info\">_______</td>"),
+        EXPECT_NE(page.find("<td class=\"name\">RIVER RAT!</td><td class=\"score\">" +
+                            std::to_string(finalScore) + "</td><td class=\"info\">_______</td>"),
                   std::string::npos)
             << page;
     }
@@ -466,7 +481,7 @@ TEST(PlaySession, FromStartUpThroughTwoLevelsAndTheHighScoresToTheExitDialog) {
     AnswerYes(h);
     EXPECT_TRUE(h.Form().Terminated());
     EXPECT_TRUE(fs::exists(saveDir / "options")) << "saved by the Yes";
-    game.reset();  // the form's destruction saves the options again and the table
+    game.reset(); // the form's destruction saves the options again and the table
 
     // --- The save files, byte for byte.
     const std::string hs = ReadFile(saveDir / "hs");
@@ -482,7 +497,8 @@ TEST(PlaySession, FromStartUpThroughTwoLevelsAndTheHighScoresToTheExitDialog) {
     restart.Saves = {{"hs", hs}, {"options", ReadFile(saveDir / "options")}};
     GameHarness again(restart);
     EXPECT_TRUE(HighScoreCheckMatches());
-    for (int i = 1; i <= 10; ++i) EXPECT_EQ(HighScores[size_t(i)], expected[size_t(i - 1)]) << "rank " << i;
+    for (int i = 1; i <= 10; ++i)
+        EXPECT_EQ(HighScores[size_t(i)], expected[size_t(i - 1)]) << "rank " << i;
 }
 
 TEST(PlaySession, ResultSentWhileTheServerIsDownStillEndsTheRaceAndIsSavedAtTheClose) {
@@ -503,13 +519,14 @@ TEST(PlaySession, ResultSentWhileTheServerIsDownStillEndsTheRaceAndIsSavedAtTheC
     RandomState = 7u;
 
     ASSERT_TRUE(StepUntil(h, MainMenuIdle, 600));
-    h.PressKey(vk::Return);  // Start
+    h.PressKey(vk::Return); // Start
     ASSERT_EQ(ScreenMode, smBoatChoice);
     h.Step();
-    h.PressKey(vk::Return);  // the first boat
+    h.PressKey(vk::Return); // the first boat
     ASSERT_EQ(ScreenMode, smRace);
     EXPECT_EQ(ChosenBoat, 1);
-    ASSERT_TRUE(StepUntil(h, [] { return DialogKind == 0; }, 200));
+    ASSERT_TRUE(StepUntil(
+        h, [] { return DialogKind == 0; }, 200));
 
     // Six hundreds, then give up through the finish-race question.
     for (int box = 0; box < 6; ++box) {
@@ -526,10 +543,11 @@ TEST(PlaySession, ResultSentWhileTheServerIsDownStillEndsTheRaceAndIsSavedAtTheC
     h.Type("ACE\r");
     ASSERT_EQ(DialogKind, 6);
     h.Step();
-    AnswerYes(h);  // the GET is refused; the game drops the error and goes on
+    AnswerYes(h); // the GET is refused; the game drops the error and goes on
     EXPECT_EQ(ScreenMode, smMainMenu);
     EXPECT_EQ(PlayerBoat, nullptr);
-    ASSERT_TRUE(StepUntil(h, [] { return ScreenMode == smHighScores; }, 600));
+    ASSERT_TRUE(StepUntil(
+        h, [] { return ScreenMode == smHighScores; }, 600));
     EXPECT_EQ(HighScores[10], (THighScore{"ACE", 600, 0, 0}));
     EXPECT_EQ(HighScores[11], (THighScore{"ANONYMOUS", 500, 0, 0})) << "the dropped entry";
 
@@ -545,6 +563,8 @@ TEST(PlaySession, ResultSentWhileTheServerIsDownStillEndsTheRaceAndIsSavedAtTheC
 
 #else
 
-TEST(PlaySession, NeedsTheScoreService) { GTEST_SKIP() << "the score service is not built"; }
+TEST(PlaySession, NeedsTheScoreService) {
+    GTEST_SKIP() << "the score service is not built";
+}
 
 #endif

@@ -47,7 +47,8 @@ sdasset::RgbPicture MakePicture(int w, int h, uint32_t (*color)(int, int), bool 
 bool SavePicture(const std::string& path, const sdasset::RgbPicture& p) {
     std::vector<uint8_t> rgba;
     for (size_t i = 0; i < p.Opaque.size(); ++i)
-        rgba.insert(rgba.end(), {p.Rgb[i * 3], p.Rgb[i * 3 + 1], p.Rgb[i * 3 + 2], uint8_t(p.Opaque[i] ? 255 : 0)});
+        rgba.insert(rgba.end(),
+                    {p.Rgb[i * 3], p.Rgb[i * 3 + 1], p.Rgb[i * 3 + 2], uint8_t(p.Opaque[i] ? 255 : 0)});
     return sdasset::WritePng(path, p.Width, p.Height, rgba, true, nullptr);
 }
 
@@ -60,31 +61,37 @@ std::vector<uint8_t> Wav(const std::vector<int16_t>& samples) {
     w.U16(1), w.U16(1), w.U32(22050), w.U32(44100), w.U16(2), w.U16(16);
     w.Chars("data");
     w.U32(uint32_t(samples.size() * 2));
-    for (int16_t s : samples) w.U16(uint16_t(s));
+    for (int16_t s : samples)
+        w.U16(uint16_t(s));
     return w.Data();
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(AssetDir, PackedPicturesLoadAndExtractToTheSamePixels) {
     // Few colours (RLE8 with a colour table), many colours (24-bit), and transparent holes.
-    auto few = MakePicture(96, 32, [](int x, int y) -> uint32_t { return (x % 32) < 3 ? 0xFF00FF : ((x / 8 + y / 4) % 5) * 0x203040; });
-    auto many = MakePicture(70, 40, [](int x, int y) -> uint32_t { return uint32_t(x * 3) << 16 | uint32_t(y * 6) << 8 | uint32_t(x + y); });
-    auto holes = MakePicture(40, 40, [](int x, int) -> uint32_t { return 0x10A020 + uint32_t(x); },
-                             [](int x, int y) { return x < 5 || y < 5; });
+    auto few = MakePicture(96, 32, [](int x, int y) -> uint32_t {
+        return (x % 32) < 3 ? 0xFF00FF : ((x / 8 + y / 4) % 5) * 0x203040;
+    });
+    auto many = MakePicture(70, 40, [](int x, int y) -> uint32_t {
+        return uint32_t(x * 3) << 16 | uint32_t(y * 6) << 8 | uint32_t(x + y);
+    });
+    auto holes = MakePicture(
+        40, 40, [](int x, int) -> uint32_t { return 0x10A020 + uint32_t(x); },
+        [](int x, int y) { return x < 5 || y < 5; });
     ASSERT_TRUE(SavePicture(P("few.png"), few));
     ASSERT_TRUE(SavePicture(P("many.png"), many));
     ASSERT_TRUE(SavePicture(P("holes.png"), holes));
     fs::create_directories(dir / "wav");
     std::vector<uint8_t> wav = Wav({0, 1000, -1000, 32767, -32768, 5});
-    std::ofstream(P("wav/beep.wav"), std::ios::binary).write(reinterpret_cast<const char*>(wav.data()), std::streamsize(wav.size()));
-    WriteText("art.manifest",
-              "# pictures and sounds share one manifest\n"
-              "picture Strip few.png 32 32 0 0 clFuchsia 0 1\n"
-              "\n"
-              "picture\tGrad many.png 0 0 0 0 $00000000 1 0\r\n"
-              "picture Holes holes.png 20 20 0 0 clLime 0 1\n"
-              "sound Beep wav/beep.wav 1 3\n");
+    std::ofstream(P("wav/beep.wav"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(wav.data()), std::streamsize(wav.size()));
+    WriteText("art.manifest", "# pictures and sounds share one manifest\n"
+                              "picture Strip few.png 32 32 0 0 clFuchsia 0 1\n"
+                              "\n"
+                              "picture\tGrad many.png 0 0 0 0 $00000000 1 0\r\n"
+                              "picture Holes holes.png 20 20 0 0 clLime 0 1\n"
+                              "sound Beep wav/beep.wav 1 3\n");
 
     std::ostringstream err;
     ASSERT_EQ(sdasset::PackPictureList(P("art.manifest"), P("art.dxg"), err), 0) << err.str();
@@ -106,7 +113,11 @@ TEST_F(AssetDir, PackedPicturesLoadAndExtractToTheSamePixels) {
     EXPECT_EQ(dynamic_cast<const TDIB&>(*grad.Picture().Graphic()).Image().BitCount, 24);
 
     ASSERT_EQ(sdasset::ExtractPictureList(P("art.dxg"), P("out"), err), 0) << err.str();
-    struct Expect { const char* file; const sdasset::RgbPicture* original; uint32_t key; } expects[] = {
+    struct Expect {
+        const char* file;
+        const sdasset::RgbPicture* original;
+        uint32_t key;
+    } expects[] = {
         {"out/Strip.png", &few, 0}, {"out/Grad.png", &many, 0}, {"out/Holes.png", &holes, 0x00FF00}};
     for (const Expect& e : expects) {
         sdasset::RgbPicture back;
@@ -115,10 +126,14 @@ TEST_F(AssetDir, PackedPicturesLoadAndExtractToTheSamePixels) {
         ASSERT_EQ(back.Height, e.original->Height);
         for (size_t i = 0; i < e.original->Opaque.size(); ++i) {
             // Transparent source pixels come back as the picture's key colour.
-            std::vector<uint8_t> want = e.original->Opaque[i]
-                ? std::vector<uint8_t>{e.original->Rgb[i * 3], e.original->Rgb[i * 3 + 1], e.original->Rgb[i * 3 + 2]}
-                : std::vector<uint8_t>{uint8_t(e.key >> 16), uint8_t(e.key >> 8), uint8_t(e.key)};
-            ASSERT_EQ(std::vector<uint8_t>(back.Rgb.begin() + long(i * 3), back.Rgb.begin() + long(i * 3 + 3)), want)
+            std::vector<uint8_t> want =
+                e.original->Opaque[i]
+                    ? std::vector<uint8_t>{e.original->Rgb[i * 3], e.original->Rgb[i * 3 + 1],
+                                           e.original->Rgb[i * 3 + 2]}
+                    : std::vector<uint8_t>{uint8_t(e.key >> 16), uint8_t(e.key >> 8), uint8_t(e.key)};
+            ASSERT_EQ(
+                std::vector<uint8_t>(back.Rgb.begin() + long(i * 3), back.Rgb.begin() + long(i * 3 + 3)),
+                want)
                 << e.file << " pixel " << i;
         }
     }
@@ -126,10 +141,14 @@ TEST_F(AssetDir, PackedPicturesLoadAndExtractToTheSamePixels) {
     std::ostringstream out;
     ASSERT_EQ(sdasset::ListPictureList(P("art.dxg"), out, err), 0);
     EXPECT_NE(out.str().find("3 pictures"), std::string::npos) << out.str();
-    EXPECT_NE(out.str().find("Strip  picture 96x32  pattern 32x32  patterns 3  key clFuchsia  flags transparent"),
-              std::string::npos) << out.str();
-    EXPECT_NE(out.str().find("Grad  picture 70x40  pattern 70x40  patterns 1  key clBlack  flags opaque,systemmemory"),
-              std::string::npos) << out.str();
+    EXPECT_NE(
+        out.str().find("Strip  picture 96x32  pattern 32x32  patterns 3  key clFuchsia  flags transparent"),
+        std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find(
+                  "Grad  picture 70x40  pattern 70x40  patterns 1  key clBlack  flags opaque,systemmemory"),
+              std::string::npos)
+        << out.str();
 
     ASSERT_EQ(sdasset::DrawContactSheet(P("art.dxg"), P("sheet.png"), err), 0) << err.str();
     sdasset::RgbPicture sheet;
@@ -144,7 +163,10 @@ TEST_F(AssetDir, PackedPicturesLoadAndExtractToTheSamePixels) {
 TEST_F(AssetDir, BadManifestsAreRefusedWithTheLine) {
     auto pic = MakePicture(32, 16, [](int x, int) -> uint32_t { return uint32_t(x); });
     ASSERT_TRUE(SavePicture(P("p.png"), pic));
-    struct Case { const char* line; const char* reason; } cases[] = {
+    struct Case {
+        const char* line;
+        const char* reason;
+    } cases[] = {
         {"picture A p.png 32 16 0 0 clFuchsia 0", "has 9 fields"},
         {"picture A p.png 3x 16 0 0 clFuchsia 0 1", "whole numbers"},
         {"picture A p.png 32 16 -1 0 clFuchsia 0 1", "cannot be negative"},
@@ -154,7 +176,8 @@ TEST_F(AssetDir, BadManifestsAreRefusedWithTheLine) {
         {"picture A missing.png 32 16 0 0 clBlack 0 1", "missing.png"},
         {"picture A p.png 64 16 0 0 clBlack 0 1", "larger than the picture"},
         {"picturee A p.png 32 16 0 0 clBlack 0 1", "unknown entry kind"},
-        {"picture A p.png 16 16 0 0 clBlack 0 1\npicture a p.png 16 16 0 0 clBlack 0 1", "already used on line 2"},
+        {"picture A p.png 16 16 0 0 clBlack 0 1\npicture a p.png 16 16 0 0 clBlack 0 1",
+         "already used on line 2"},
     };
     for (const Case& c : cases) {
         WriteText("bad.manifest", std::string("# header\n") + c.line + "\n");

@@ -38,10 +38,13 @@ void ReadIntoExisting(TPictureCollection& list, const std::vector<uint8_t>& byte
     ReadPropertyStream(r, root);
 }
 
-}  // namespace
+} // namespace
 
 TEST(ComponentStream, IntegerTagsReadSignedLittleEndianValues) {
-    struct Case { std::vector<uint8_t> value; int32_t expected; } cases[] = {
+    struct Case {
+        std::vector<uint8_t> value;
+        int32_t expected;
+    } cases[] = {
         {{0x02, 0xFF}, -1},
         {{0x02, 0x7F}, 127},
         {{0x03, 0x00, 0x80}, -32768},
@@ -58,12 +61,17 @@ TEST(ComponentStream, IntegerTagsReadSignedLittleEndianValues) {
 }
 
 TEST(ComponentStream, StringTagsBecomeEightBitText) {
-    struct Case { const char* what; std::vector<uint8_t> value; std::string expected; } cases[] = {
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> value;
+        std::string expected;
+    } cases[] = {
         {"short string", Bytes().Raw({0x06}).Short("Boat1").Done(), "Boat1"},
         {"long string", Bytes().Raw({0x0C}).U32(5).Text("Boat1").Done(), "Boat1"},
         // Length 3 counts UTF-16 code units: six bytes follow.
         {"wide string", Bytes().Raw({0x12}).U32(3).Raw({'B', 0, 0xE9, 0, 0x2D, 0x4E}).Done(), "B\xE9?"},
-        {"UTF-8 string", Bytes().Raw({0x14}).U32(6).Raw({'B', 0xC3, 0xA9, 0xE4, 0xB8, 0xAD}).Done(), "B\xE9?"},
+        {"UTF-8 string", Bytes().Raw({0x14}).U32(6).Raw({'B', 0xC3, 0xA9, 0xE4, 0xB8, 0xAD}).Done(),
+         "B\xE9?"},
         {"broken UTF-8", Bytes().Raw({0x14}).U32(2).Raw({'B', 0xC3}).Done(), "B?"},
     };
     for (const Case& c : cases) {
@@ -78,11 +86,18 @@ TEST(ComponentStream, StringTagsBecomeEightBitText) {
 }
 
 TEST(ComponentStream, BooleanAndColourValuesAcceptTagsAndIdentifiers) {
-    struct Case { std::vector<uint8_t> transparent; bool expectedTransparent; std::vector<uint8_t> color; TColor expectedColor; } cases[] = {
+    struct Case {
+        std::vector<uint8_t> transparent;
+        bool expectedTransparent;
+        std::vector<uint8_t> color;
+        TColor expectedColor;
+    } cases[] = {
         {{0x08}, false, Bytes().Raw({0x07}).Short("clFuchsia").Done(), 0xFF00FF},
         {{0x09}, true, Bytes().Raw({0x07}).Short("CLBLACK").Done(), 0x000000},
-        {Bytes().Raw({0x07}).Short("False").Done(), false, Bytes().Raw({0x07}).Short("clBtnFace").Done(), 0xFF00000F},
-        {Bytes().Raw({0x07}).Short("true").Done(), true, Bytes().Raw({0x07}).Short("clMenuBar").Done(), 0xFF00001E},
+        {Bytes().Raw({0x07}).Short("False").Done(), false, Bytes().Raw({0x07}).Short("clBtnFace").Done(),
+         0xFF00000F},
+        {Bytes().Raw({0x07}).Short("true").Done(), true, Bytes().Raw({0x07}).Short("clMenuBar").Done(),
+         0xFF00001E},
         {{0x08}, false, Bytes().Raw({0x07}).Short("clNone").Done(), 0x1FFFFFFF},
         {{0x08}, false, Bytes().Raw({0x07}).Short("clSkyBlue").Done(), 0xF0CAA6},
         {{0x09}, true, {0x04, 0x56, 0x34, 0x12, 0x00}, 0x123456},
@@ -126,7 +141,10 @@ TEST(ComponentStream, PrefixByteAndItsChildPositionAreSkipped) {
         Bytes b;
         b.Raw({0xFF, 0x0A, 0x00, 'R', 0x00}).U16(0x1030).U32(0).Text("TPF0").Raw(prefix);
         b.Short("TPictureCollectionComponent").Short("Root");
-        b.Short("List").Raw({0x0E}).Raw(Item(Bytes().Short("Name").Raw({0x06}).Short("A"))).Raw({0x00, 0x00, 0x00});
+        b.Short("List")
+            .Raw({0x0E})
+            .Raw(Item(Bytes().Short("Name").Raw({0x06}).Short("A")))
+            .Raw({0x00, 0x00, 0x00});
         TPictureCollection list;
         ASSERT_EQ(LoadInto(list, b.Done()), "") << int(prefix[0]);
         EXPECT_EQ(list.Items(0)->Name(), "A");
@@ -169,7 +187,8 @@ TEST(ComponentStream, ItemOrderValuesAreIgnored) {
 
 TEST(ComponentStream, DottedPathsReachNestedObjectsAndDefinedBinaryProperties) {
     std::vector<uint8_t> table(1030);
-    for (size_t i = 0; i < table.size(); ++i) table[i] = uint8_t(i * 7);
+    for (size_t i = 0; i < table.size(); ++i)
+        table[i] = uint8_t(i * 7);
     // "Picture.Data": an empty TDIB; "List.ColorTable": 1024 bytes used, the rest ignored.
     Bytes b = fixtures::Prologue();
     b.Short("List.ColorTable").Binary(table);
@@ -186,7 +205,11 @@ TEST(ComponentStream, FailuresEndTheLoadWithTheirMessages) {
     auto item = [](const Bytes& props) { return ListFile(Item(props)); };
     Bytes named;
     named.Short("Name").Raw({0x06}).Short("Boat");
-    struct Case { const char* what; std::vector<uint8_t> bytes; std::string message; } cases[] = {
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        std::string message;
+    } cases[] = {
         {"empty file", {}, "Invalid stream format"},
         {"first byte", Bytes().Raw({0xFE, 0x0A, 0x00, 0x00}).Done(), "Invalid stream format"},
         {"resource type", Bytes().Raw({0xFF, 0x0B, 0x00, 0x00}).Done(), "Invalid stream format"},
@@ -195,7 +218,8 @@ TEST(ComponentStream, FailuresEndTheLoadWithTheirMessages) {
         {"ends after signature", Bytes().Raw({0xFF, 0x0A, 0x00, 0x00}).U16(0x1030).U32(0).Text("TPF0").Done(),
          "Stream read error"},
         {"ends in header", Bytes().Raw({0xFF, 0x0A, 0x00, 'A', 'B'}).Done(), "Stream read error"},
-        {"root property unknown", Bytes(fixtures::Prologue()).Short("Lust").Raw({0x0E, 0x00, 0x00, 0x00}).Done(),
+        {"root property unknown",
+         Bytes(fixtures::Prologue()).Short("Lust").Raw({0x0E, 0x00, 0x00, 0x00}).Done(),
          "Error reading TPictureCollectionComponent.Lust: Property Lust does not exist"},
         {"item property unknown", item(Bytes().Short("Colour").Raw({0x02, 1})),
          "Error reading TPictureCollectionItem.Colour: Property Colour does not exist"},
@@ -220,17 +244,33 @@ TEST(ComponentStream, FailuresEndTheLoadWithTheirMessages) {
         {"item without list tag",
          Bytes(fixtures::Prologue()).Short("List").Raw({0x0E, 0x02, 0x00, 0x00, 0x00}).Done(),
          "Error reading TPictureCollectionComponent.List: Invalid property value"},
-        {"value cut short", Bytes(fixtures::Prologue()).Short("List").Raw({0x0E, 0x01}).Short("PatternWidth").Raw({0x03, 0x01}).Done(),
+        {"value cut short",
+         Bytes(fixtures::Prologue())
+             .Short("List")
+             .Raw({0x0E, 0x01})
+             .Short("PatternWidth")
+             .Raw({0x03, 0x01})
+             .Done(),
          "Error reading TPictureCollectionItem.PatternWidth: Stream read error"},
-        {"binary longer than the file", item(Bytes().Short("Picture.Data").Raw({0x0A}).U32(100).Raw({4, 'T'})),
+        {"binary longer than the file",
+         item(Bytes().Short("Picture.Data").Raw({0x0A}).U32(100).Raw({4, 'T'})),
          "Error reading TPictureCollectionItem.Picture.Data: Stream read error"},
         {"wide string longer than the file",
-         Bytes(fixtures::Prologue()).Short("List").Raw({0x0E, 0x01}).Short("Name").Raw({0x12}).U32(0x80000000u).Done(),
+         Bytes(fixtures::Prologue())
+             .Short("List")
+             .Raw({0x0E, 0x01})
+             .Short("Name")
+             .Raw({0x12})
+             .U32(0x80000000u)
+             .Done(),
          "Error reading TPictureCollectionItem.Name: Stream read error"},
-        {"short colour table", Bytes(fixtures::Prologue()).Short("List.ColorTable").Binary(std::vector<uint8_t>(1023)).Done(),
+        {"short colour table",
+         Bytes(fixtures::Prologue()).Short("List.ColorTable").Binary(std::vector<uint8_t>(1023)).Done(),
          "Error reading TPictureCollectionComponent.List.ColorTable: Stream read error"},
-        {"no end of the root", Bytes(fixtures::Prologue()).Short("List").Raw({0x0E, 0x00}).Done(), "Stream read error"},
-        {"child object", Bytes(fixtures::Prologue()).Raw({0x00}).Short("TFoo").Short("Foo").Raw({0x00, 0x00, 0x00}).Done(),
+        {"no end of the root", Bytes(fixtures::Prologue()).Short("List").Raw({0x0E, 0x00}).Done(),
+         "Stream read error"},
+        {"child object",
+         Bytes(fixtures::Prologue()).Raw({0x00}).Short("TFoo").Short("Foo").Raw({0x00, 0x00, 0x00}).Done(),
          "Class TFoo not found"},
     };
     for (const Case& c : cases) {
@@ -242,7 +282,14 @@ TEST(ComponentStream, FailuresEndTheLoadWithTheirMessages) {
 TEST(ComponentStream, ValuesReadBeforeAFailureStay) {
     Bytes items;
     items.Raw(Item(Bytes().Short("Name").Raw({0x06}).Short("Kept")));
-    items.Raw({0x01}).Short("Name").Raw({0x06}).Short("Half").Short("PatternWidth").Raw({0x02, 4}).Short("Bad").Raw({0x08});
+    items.Raw({0x01})
+        .Short("Name")
+        .Raw({0x06})
+        .Short("Half")
+        .Short("PatternWidth")
+        .Raw({0x02, 4})
+        .Short("Bad")
+        .Raw({0x08});
     TPictureCollection list;
     std::vector<uint8_t> bytes = ListFile(items.Done());
     TByteReader reader(bytes);
@@ -264,7 +311,7 @@ TEST(ComponentStream, WriterOutputReadsBackWithUpperCasedResourceName) {
     a.Transparent = false;
     a.SetTransparentColor(0xFF00FF);
     TPictureCollectionItem& b = list.Add();
-    b.SetName(std::string(300, 'L'));  // a long string value
+    b.SetName(std::string(300, 'L')); // a long string value
     b.SetTransparentColor(0x123456);
     list.ColorTable[5] = 77;
     std::vector<uint8_t> bytes = list.SaveListStream("res1");

@@ -34,14 +34,18 @@ std::string ReadDIB(TPicture& pic, const std::vector<uint8_t>& dib) {
 // Colour table entries whose red channel is the index (blue, green, red, reserved).
 Bytes Table(int n) {
     Bytes b;
-    for (int i = 0; i < n; ++i) b.Raw({0, 0, i, 0});
+    for (int i = 0; i < n; ++i)
+        b.Raw({0, 0, i, 0});
     return b;
 }
 
-}  // namespace
+} // namespace
 
 TEST(DIB, ClassNameDecidesTheGraphic) {
-    struct Case { std::vector<uint8_t> payload; const char* cls; } cases[] = {
+    struct Case {
+        std::vector<uint8_t> payload;
+        const char* cls;
+    } cases[] = {
         {{4, 'T', 'D', 'I', 'B'}, "TDIB"},
         {{7, 'T', 'B', 'i', 't', 'm', 'a', 'p', 0, 0, 0, 0}, "TBitmap"},
         {{5, 'T', 'I', 'c', 'o', 'n', 1, 2, 3}, nullptr},
@@ -52,7 +56,7 @@ TEST(DIB, ClassNameDecidesTheGraphic) {
         TPicture pic;
         std::vector<uint8_t> seed = MakeDIBPayload({});
         TByteReader seedReader(seed);
-        pic.ReadData(seedReader);  // the previous graphic is replaced in every case
+        pic.ReadData(seedReader); // the previous graphic is replaced in every case
         TByteReader r(c.payload);
         pic.ReadData(r);
         if (c.cls) {
@@ -84,7 +88,8 @@ TEST(DIB, TwentyFourBitRowsArePaddedAndStoredBottomUp) {
         EXPECT_EQ(g.PixelColor(1, 1 - rowOfA), RGBColor(16, 15, 14));
     }
     TPicture shortPic;
-    EXPECT_EQ(ReadDIB(shortPic, Bytes(Info(3, 2, 24)).Raw(rowA.Done()).Raw({1, 2, 3}).Done()), "Stream read error");
+    EXPECT_EQ(ReadDIB(shortPic, Bytes(Info(3, 2, 24)).Raw(rowA.Done()).Raw({1, 2, 3}).Done()),
+              "Stream read error");
     EXPECT_EQ(shortPic.Graphic(), nullptr);
 }
 
@@ -93,11 +98,13 @@ TEST(DIB, ColourTableLengthFollowsColoursUsed) {
     TPicture full, sixteen;
     ASSERT_EQ(ReadDIB(full, Bytes(Info(1, 1, 8)).Raw(Table(256).Done()).Raw({200, 0, 0, 0}).Done()), "");
     EXPECT_EQ(full.Graphic()->PixelColor(0, 0), RGBColor(200, 0, 0));
-    ASSERT_EQ(ReadDIB(sixteen, Bytes(Info(1, 1, 8, 0, 0, 16)).Raw(Table(16).Done()).Raw({15, 0, 0, 0}).Done()), "");
+    ASSERT_EQ(
+        ReadDIB(sixteen, Bytes(Info(1, 1, 8, 0, 0, 16)).Raw(Table(16).Done()).Raw({15, 0, 0, 0}).Done()), "");
     EXPECT_EQ(sixteen.Graphic()->PixelColor(0, 0), RGBColor(15, 0, 0));
     // An index beyond the table is black rather than a read past it.
     TPicture beyond;
-    ASSERT_EQ(ReadDIB(beyond, Bytes(Info(1, 1, 8, 0, 0, 2)).Raw(Table(2).Done()).Raw({9, 0, 0, 0}).Done()), "");
+    ASSERT_EQ(ReadDIB(beyond, Bytes(Info(1, 1, 8, 0, 0, 2)).Raw(Table(2).Done()).Raw({9, 0, 0, 0}).Done()),
+              "");
     EXPECT_EQ(beyond.Graphic()->PixelColor(0, 0), 0u);
     // A table announced but cut short.
     TPicture cut;
@@ -116,11 +123,17 @@ TEST(DIB, CoreHeaderUsesThreeByteTableEntries) {
 }
 
 TEST(DIB, SixteenBitLayoutsAndMasks) {
-    struct Case { bool bitFields; uint32_t r, g, b; uint16_t pixel; std::string error; TColor expected; } cases[] = {
-        {false, 0, 0, 0, 0x7C00, "", RGBColor(255, 0, 0)},          // 5-5-5 without bit fields
+    struct Case {
+        bool bitFields;
+        uint32_t r, g, b;
+        uint16_t pixel;
+        std::string error;
+        TColor expected;
+    } cases[] = {
+        {false, 0, 0, 0, 0x7C00, "", RGBColor(255, 0, 0)}, // 5-5-5 without bit fields
         {false, 0, 0, 0, 0x03E0, "", RGBColor(0, 255, 0)},
         {true, 0x7C00, 0x03E0, 0x001F, 0x001F, "", RGBColor(0, 0, 255)},
-        {true, 0xF800, 0x07E0, 0x001F, 0x07E0, "", RGBColor(0, 255, 0)},  // 5-6-5
+        {true, 0xF800, 0x07E0, 0x001F, 0x07E0, "", RGBColor(0, 255, 0)}, // 5-6-5
         {true, 0xF800, 0x07E0, 0x001F, 0x8410, "", RGBColor(132, 130, 132)},
         {true, 0xF000, 0x0F00, 0x00F0, 0, "PixelFormat in invalid", 0},
         {true, 0x001F, 0x07E0, 0xF800, 0, "PixelFormat in invalid", 0},
@@ -142,7 +155,11 @@ TEST(DIB, ThirtyTwoBitPixelsWithAndWithoutMasks) {
     ASSERT_EQ(ReadDIB(plain, Bytes(Info(1, 1, 32)).Raw({0x30, 0x20, 0x10, 0xFF}).Done()), "");
     EXPECT_EQ(plain.Graphic()->PixelColor(0, 0), RGBColor(0x10, 0x20, 0x30));
     // Masks in another order: red in the low byte.
-    ASSERT_EQ(ReadDIB(fields, Bytes(Info(1, 1, 32, 3)).U32(0xFF).U32(0xFF00).U32(0xFF0000).Raw({0x30, 0x20, 0x10, 0}).Done()), "");
+    ASSERT_EQ(
+        ReadDIB(
+            fields,
+            Bytes(Info(1, 1, 32, 3)).U32(0xFF).U32(0xFF00).U32(0xFF0000).Raw({0x30, 0x20, 0x10, 0}).Done()),
+        "");
     EXPECT_EQ(fields.Graphic()->PixelColor(0, 0), RGBColor(0x30, 0x20, 0x10));
 }
 
@@ -153,7 +170,8 @@ TEST(DIB, RunLengthEncodingIsDecodedOnFirstUse) {
     TPicture p8;
     ASSERT_EQ(ReadDIB(p8, Bytes(Info(4, 2, 8, 1, 8)).Raw(Table(256).Done()).Raw(rle8.Done()).Done()), "");
     const TGraphic& g8 = *p8.Graphic();
-    for (int x = 0; x < 3; ++x) EXPECT_EQ(g8.PixelColor(x, 1), RGBColor(0x41, 0, 0)) << x;
+    for (int x = 0; x < 3; ++x)
+        EXPECT_EQ(g8.PixelColor(x, 1), RGBColor(0x41, 0, 0)) << x;
     EXPECT_EQ(g8.PixelColor(3, 1), 0u);
     EXPECT_EQ(g8.PixelColor(0, 0), RGBColor(0x42, 0, 0));
     EXPECT_EQ(g8.PixelColor(1, 0), 0u);
@@ -165,7 +183,7 @@ TEST(DIB, RunLengthEncodingIsDecodedOnFirstUse) {
     ASSERT_EQ(ReadDIB(pa, Bytes(Info(4, 2, 8, 1, 16)).Raw(Table(256).Done()).Raw(abs8.Done()).Done()), "");
     EXPECT_EQ(pa.Graphic()->PixelColor(0, 1), RGBColor(7, 0, 0));
     EXPECT_EQ(pa.Graphic()->PixelColor(2, 1), RGBColor(9, 0, 0));
-    EXPECT_EQ(pa.Graphic()->PixelColor(1, 0), RGBColor(5, 0, 0));  // end of line, then delta (1, 0)
+    EXPECT_EQ(pa.Graphic()->PixelColor(1, 0), RGBColor(5, 0, 0)); // end of line, then delta (1, 0)
 
     // RLE4: a run alternates the nibbles, an absolute run of 3 takes 2 bytes.
     Bytes rle4;
@@ -173,7 +191,8 @@ TEST(DIB, RunLengthEncodingIsDecodedOnFirstUse) {
     TPicture p4;
     ASSERT_EQ(ReadDIB(p4, Bytes(Info(8, 1, 4, 2, 8)).Raw(Table(16).Done()).Raw(rle4.Done()).Done()), "");
     const int expected[8] = {1, 2, 1, 2, 10, 11, 12, 0};
-    for (int x = 0; x < 8; ++x) EXPECT_EQ(p4.Graphic()->PixelColor(x, 0), RGBColor(uint8_t(expected[x]), 0, 0)) << x;
+    for (int x = 0; x < 8; ++x)
+        EXPECT_EQ(p4.Graphic()->PixelColor(x, 0), RGBColor(uint8_t(expected[x]), 0, 0)) << x;
 
     // Runs that leave the picture are clipped, not written past it.
     Bytes wild;
@@ -184,7 +203,11 @@ TEST(DIB, RunLengthEncodingIsDecodedOnFirstUse) {
 }
 
 TEST(DIB, MalformedBitmapsFailWithTheirMessages) {
-    struct Case { const char* what; std::vector<uint8_t> dib; std::string message; } cases[] = {
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> dib;
+        std::string message;
+    } cases[] = {
         {"header size", Bytes().U32(20).Raw(std::vector<uint8_t>(40)).Done(), "DIB is invalid"},
         {"header size cut", Bytes().Raw({40, 0}).Done(), "DIB is invalid"},
         {"bit count", Bytes(Info(1, 1, 7)).Raw(Table(128).Done()).Done(), "Bitcount in invalid (7)"},
@@ -192,9 +215,10 @@ TEST(DIB, MalformedBitmapsFailWithTheirMessages) {
         {"compression", Bytes(Info(1, 1, 24, 4)).Raw({0, 0, 0, 0}).Done(), "DIB is invalid"},
         {"RLE8 at 24 bits", Bytes(Info(1, 1, 24, 1, 2)).Raw({0, 1}).Done(), "DIB is invalid"},
         {"negative width", Bytes(Info(-4, 1, 24)).Raw(std::vector<uint8_t>(16)).Done(), "DIB is invalid"},
-        {"RLE bigger than memory", Bytes(Info(60000, 60000, 8, 1, 2)).Raw(Table(256).Done()).Raw({0, 1}).Done(),
-         "DIB is invalid"},
-        {"RLE bytes missing", Bytes(Info(4, 4, 8, 1, 100)).Raw(Table(256).Done()).Raw({0, 1}).Done(), "Stream read error"},
+        {"RLE bigger than memory",
+         Bytes(Info(60000, 60000, 8, 1, 2)).Raw(Table(256).Done()).Raw({0, 1}).Done(), "DIB is invalid"},
+        {"RLE bytes missing", Bytes(Info(4, 4, 8, 1, 100)).Raw(Table(256).Done()).Raw({0, 1}).Done(),
+         "Stream read error"},
         {"header cut", Bytes().U32(40).U32(4).U32(4).U16(1).U16(24).Done(), "Stream read error"},
         {"masks cut", Bytes(Info(1, 1, 16, 3)).U32(0xF800).Done(), "Stream read error"},
         {"huge uncompressed", Bytes(Info(0x7FFFFFFF, 0x7FFFFFFF, 32)).Done(), "Stream read error"},
@@ -208,9 +232,20 @@ TEST(DIB, MalformedBitmapsFailWithTheirMessages) {
 
 TEST(DIB, FileLoadWrapsBitmapErrorsAndKeepsEarlierItems) {
     Bytes items;
-    items.Raw({0x01}).Short("Name").Raw({0x06}).Short("Good").Short("Picture.Data").Binary(MakeDIBPayload({})).Raw({0x00});
-    items.Raw({0x01}).Short("Name").Raw({0x06}).Short("Boat").Short("Picture.Data")
-        .Binary(MakeDIBPayload(Bytes(Info(1, 1, 12)).Done())).Raw({0x00});
+    items.Raw({0x01})
+        .Short("Name")
+        .Raw({0x06})
+        .Short("Good")
+        .Short("Picture.Data")
+        .Binary(MakeDIBPayload({}))
+        .Raw({0x00});
+    items.Raw({0x01})
+        .Short("Name")
+        .Raw({0x06})
+        .Short("Boat")
+        .Short("Picture.Data")
+        .Binary(MakeDIBPayload(Bytes(Info(1, 1, 12)).Done()))
+        .Raw({0x00});
     TPictureCollection list;
     EXPECT_EQ(fixtures::LoadInto(list, fixtures::ListFile(items.Done())),
               "Error reading Boat.Picture.Data: Bitcount in invalid (12)");
@@ -244,7 +279,8 @@ TEST(DIB, WrittenPayloadsReadBackPixelForPixel) {
     const int w = 37, h = 5;
     std::vector<uint8_t> rgb(size_t(w * h * 3)), idx(size_t(w * h));
     std::vector<uint32_t> palette;
-    for (int i = 0; i < 40; ++i) palette.push_back(RGBColor(uint8_t(i * 6), uint8_t(255 - i), uint8_t(i)));
+    for (int i = 0; i < 40; ++i)
+        palette.push_back(RGBColor(uint8_t(i * 6), uint8_t(255 - i), uint8_t(i)));
     for (int i = 0; i < w * h; ++i) {
         // Runs, literal stretches and single pixels all appear.
         idx[size_t(i)] = uint8_t((i % w) < 12 ? 3 : (i % w) < 20 ? (i * 7) % 40 : (i / 3) % 40);
@@ -267,5 +303,6 @@ TEST(DIB, WrittenPayloadsReadBackPixelForPixel) {
     TByteReader r(data);
     again.ReadData(r);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) ASSERT_EQ(again.Graphic()->PixelColor(x, y), p8.Graphic()->PixelColor(x, y));
+        for (int x = 0; x < w; ++x)
+            ASSERT_EQ(again.Graphic()->PixelColor(x, y), p8.Graphic()->PixelColor(x, y));
 }

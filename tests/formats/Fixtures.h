@@ -15,24 +15,54 @@ namespace fixtures {
 struct Bytes {
     TByteWriter w;
     Bytes& Raw(std::initializer_list<int> bytes) {
-        for (int b : bytes) w.U8(uint8_t(b));
+        for (int b : bytes)
+            w.U8(uint8_t(b));
         return *this;
     }
-    Bytes& Raw(const std::vector<uint8_t>& bytes) { w.Bytes(bytes); return *this; }
-    Bytes& Text(const std::string& s) { w.Chars(s); return *this; }
+    Bytes& Raw(const std::vector<uint8_t>& bytes) {
+        w.Bytes(bytes);
+        return *this;
+    }
+    Bytes& Text(const std::string& s) {
+        w.Chars(s);
+        return *this;
+    }
     // A short string: length byte, characters.
-    Bytes& Short(const std::string& s) { w.U8(uint8_t(s.size())); w.Chars(s); return *this; }
-    Bytes& U16(uint16_t v) { w.U16(v); return *this; }
-    Bytes& U32(uint32_t v) { w.U32(v); return *this; }
+    Bytes& Short(const std::string& s) {
+        w.U8(uint8_t(s.size()));
+        w.Chars(s);
+        return *this;
+    }
+    Bytes& U16(uint16_t v) {
+        w.U16(v);
+        return *this;
+    }
+    Bytes& U32(uint32_t v) {
+        w.U32(v);
+        return *this;
+    }
     // Tag $0A with a 32-bit length and the bytes.
-    Bytes& Binary(const std::vector<uint8_t>& b) { w.U8(0x0A); w.U32(uint32_t(b.size())); w.Bytes(b); return *this; }
+    Bytes& Binary(const std::vector<uint8_t>& b) {
+        w.U8(0x0A);
+        w.U32(uint32_t(b.size()));
+        w.Bytes(b);
+        return *this;
+    }
     std::vector<uint8_t> Done() const { return w.Data(); }
 };
 
 // Resource header with Name, then "TPF0", class and instance names.
-inline Bytes Prologue(const std::string& resourceName = "RES", const std::string& cls = "TPictureCollectionComponent") {
+inline Bytes Prologue(const std::string& resourceName = "RES",
+                      const std::string& cls = "TPictureCollectionComponent") {
     Bytes b;
-    b.Raw({0xFF, 0x0A, 0x00}).Text(resourceName).Raw({0x00}).U16(0x1030).U32(0).Text("TPF0").Short(cls).Short("");
+    b.Raw({0xFF, 0x0A, 0x00})
+        .Text(resourceName)
+        .Raw({0x00})
+        .U16(0x1030)
+        .U32(0)
+        .Text("TPF0")
+        .Short(cls)
+        .Short("");
     return b;
 }
 
@@ -55,4 +85,4 @@ inline std::string LoadInto(TPictureCollection& list, const std::vector<uint8_t>
     }
 }
 
-}  // namespace fixtures
+} // namespace fixtures

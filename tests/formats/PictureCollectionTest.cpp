@@ -24,12 +24,14 @@ void Paint(TPictureCollectionItem& item, int w, int h, const std::function<TColo
     item.Picture().ReadData(r);
 }
 
-TColor Gradient(int x, int y) { return RGBColor(uint8_t(x), uint8_t(y), uint8_t(x ^ y)); }
+TColor Gradient(int x, int y) {
+    return RGBColor(uint8_t(x), uint8_t(y), uint8_t(x ^ y));
+}
 
 struct ImageListFixture : ::testing::Test {
     platform::HeadlessWindow window;
     TDXDraw draw{&window};
-    TDXImageList images;  // destroyed before the display
+    TDXImageList images; // destroyed before the display
 
     void SetUp() override {
         draw.Display.SetWidth(800);
@@ -44,23 +46,28 @@ struct ImageListFixture : ::testing::Test {
         if (!draw.Initialized()) draw.InitializeDisplay();
         TPictureCollectionItem& it = list().Add();
         Paint(it, w, h, Gradient);
-        it.PatternWidth = pw, it.PatternHeight = ph, it.SkipWidth = sw, it.SkipHeight = sh, it.SystemMemory = sysMem;
+        it.PatternWidth = pw, it.PatternHeight = ph, it.SkipWidth = sw, it.SkipHeight = sh,
+        it.SystemMemory = sysMem;
         it.RebuildSurfaces();
         return it;
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(HashCollection, BucketIsTheNameHashOfTheLowerCasedName) {
-    struct Case { const char* name; int bucket; } cases[] = {
+    struct Case {
+        const char* name;
+        int bucket;
+    } cases[] = {
         {"", 0},
-        {"a", 16},                           // one character: length only
+        {"a", 16}, // one character: length only
         {"Ab", (32 + 'a' + 'a') % 256},
-        {"Boat1", (80 + 't' + 'b') % 256},   // second-to-last and first characters
+        {"Boat1", (80 + 't' + 'b') % 256}, // second-to-last and first characters
         {"BOAT1", (80 + 't' + 'b') % 256},
     };
-    for (const Case& c : cases) EXPECT_EQ(THashCollection::NameHash(c.name), c.bucket) << c.name;
+    for (const Case& c : cases)
+        EXPECT_EQ(THashCollection::NameHash(c.name), c.bucket) << c.name;
 }
 
 TEST(HashCollection, FindItemIgnoresCaseAndTheLastNamedWins) {
@@ -96,19 +103,55 @@ TEST_F(ImageListFixture, PatternLayoutsCutWholeCellsIntoChunks) {
         const char* what;
         int w, h, pw, ph, sw, sh;
         bool sysMem;
-        std::vector<std::pair<int, int>> surfaces;  // sizes in creation order
+        std::vector<std::pair<int, int>> surfaces; // sizes in creation order
         int patterns;
-        int probe;            // a pattern to look at
+        int probe; // a pattern to look at
         TRect probeRect;
-        int probeSurface;     // its surface number
+        int probeSurface; // its surface number
     } cases[] = {
         {"whole picture", 50, 30, 0, 0, 0, 0, false, {{50, 30}}, 1, 0, {0, 0, 50, 30}, 0},
         {"96 x 32 strip of 32 x 32", 96, 32, 32, 32, 0, 0, false, {{96, 32}}, 3, 2, {64, 0, 96, 32}, 0},
-        {"1000 x 40 strip of 40 x 40", 1000, 40, 40, 40, 0, 0, false, {{520, 40}, {480, 40}}, 25, 13, {0, 0, 40, 40}, 1},
+        {"1000 x 40 strip of 40 x 40",
+         1000,
+         40,
+         40,
+         40,
+         0,
+         0,
+         false,
+         {{520, 40}, {480, 40}},
+         25,
+         13,
+         {0, 0, 40, 40},
+         1},
         {"skip width 2 on 94 wide", 94, 30, 30, 30, 2, 0, false, {{94, 30}}, 3, 2, {64, 0, 94, 30}, 0},
         {"grid of 32 x 32", 64, 64, 32, 32, 0, 0, false, {{64, 64}}, 4, 3, {32, 32, 64, 64}, 0},
-        {"tall grid in two chunk rows", 40, 1000, 40, 40, 0, 0, false, {{40, 520}, {40, 480}}, 25, 14, {0, 40, 40, 80}, 1},
-        {"system memory keeps one surface", 1000, 40, 40, 40, 0, 0, true, {{1000, 40}}, 25, 13, {520, 0, 560, 40}, 0},
+        {"tall grid in two chunk rows",
+         40,
+         1000,
+         40,
+         40,
+         0,
+         0,
+         false,
+         {{40, 520}, {40, 480}},
+         25,
+         14,
+         {0, 40, 40, 80},
+         1},
+        {"system memory keeps one surface",
+         1000,
+         40,
+         40,
+         40,
+         0,
+         0,
+         true,
+         {{1000, 40}},
+         25,
+         13,
+         {520, 0, 560, 40},
+         0},
         {"picture smaller than a cell", 20, 20, 32, 20, 0, 0, false, {}, 0, 0, {}, 0},
     };
     for (const Case& c : cases) {
@@ -127,7 +170,8 @@ TEST_F(ImageListFixture, PatternLayoutsCutWholeCellsIntoChunks) {
         int cellX = (c.probe % ((c.w + c.sw) / (it.FrameWidth() + c.sw))) * (it.FrameWidth() + c.sw);
         int cellY = (c.probe / ((c.w + c.sw) / (it.FrameWidth() + c.sw))) * (it.FrameHeight() + c.sh);
         TColor g = Gradient(cellX, cellY);
-        EXPECT_EQ(s.PixelAt(c.probeRect.Left, c.probeRect.Top), RGBToPixel565(ColorRed(g), ColorGreen(g), ColorBlue(g)))
+        EXPECT_EQ(s.PixelAt(c.probeRect.Left, c.probeRect.Top),
+                  RGBToPixel565(ColorRed(g), ColorGreen(g), ColorBlue(g)))
             << c.what;
     }
 }
@@ -135,17 +179,20 @@ TEST_F(ImageListFixture, PatternLayoutsCutWholeCellsIntoChunks) {
 TEST(PictureCollectionItem, PatternCountFromStoredPropertiesWithoutSurfaces) {
     // columns x rows, each counted as size div (pattern + skip), plus one when the rest is
     // exactly one more pattern.
-    struct Case { int w, h, pw, ph, sw, sh; int patterns; } cases[] = {
+    struct Case {
+        int w, h, pw, ph, sw, sh;
+        int patterns;
+    } cases[] = {
         {96, 8, 32, 8, 0, 0, 3},
-        {94, 8, 30, 8, 2, 0, 3},    // 94 div 32 = 2, remainder 30 equals the pattern width: one more
-        {95, 8, 30, 8, 2, 0, 2},    // remainder 31 is not the pattern width
-        {100, 8, 0, 8, 0, 0, 1},    // no pattern width: the whole picture
+        {94, 8, 30, 8, 2, 0, 3}, // 94 div 32 = 2, remainder 30 equals the pattern width: one more
+        {95, 8, 30, 8, 2, 0, 2}, // remainder 31 is not the pattern width
+        {100, 8, 0, 8, 0, 0, 1}, // no pattern width: the whole picture
         {10, 8, 32, 8, 0, 0, 0},
         // The same rules down the picture with the row gap:
-        {32, 94, 32, 30, 0, 2, 3},  // 94 div 32 = 2, remainder 30: 3 rows
-        {32, 95, 32, 30, 0, 2, 2},  // remainder 31: 2 rows (3 if the gap were left out)
-        {32, 60, 32, 20, 0, 5, 2},  // 60 div 25 = 2, remainder 10: 2 rows (60 div 20 = 3 without it)
-        {64, 60, 30, 20, 2, 5, 4},  // 64 div 32 = 2 columns (remainder 0) x 2 rows
+        {32, 94, 32, 30, 0, 2, 3}, // 94 div 32 = 2, remainder 30: 3 rows
+        {32, 95, 32, 30, 0, 2, 2}, // remainder 31: 2 rows (3 if the gap were left out)
+        {32, 60, 32, 20, 0, 5, 2}, // 60 div 25 = 2, remainder 10: 2 rows (60 div 20 = 3 without it)
+        {64, 60, 30, 20, 2, 5, 4}, // 64 div 32 = 2 columns (remainder 0) x 2 rows
     };
     for (const Case& c : cases) {
         TPictureCollection list;
@@ -155,8 +202,8 @@ TEST(PictureCollectionItem, PatternCountFromStoredPropertiesWithoutSurfaces) {
         it.PatternHeight = c.ph;
         it.SkipWidth = c.sw;
         it.SkipHeight = c.sh;
-        EXPECT_EQ(it.NumPatterns(), c.patterns) << c.w << "x" << c.h << " cells " << c.pw << "x" << c.ph
-                                                << " gaps " << c.sw << "," << c.sh;
+        EXPECT_EQ(it.NumPatterns(), c.patterns)
+            << c.w << "x" << c.h << " cells " << c.pw << "x" << c.ph << " gaps " << c.sw << "," << c.sh;
         EXPECT_EQ(it.PatternBounds(0), TRect{});
     }
     TPictureCollection list;
@@ -173,14 +220,16 @@ TEST_F(ImageListFixture, PatternIndexOutsideTheListGivesNothing) {
 
 TEST_F(ImageListFixture, FuchsiaKeyMatchesTheMagentaPixels) {
     TPictureCollectionItem& it = list().Add();
-    Paint(it, 8, 8, [](int x, int y) { return (x + y) % 3 == 0 ? RGBColor(255, 0, 255) : RGBColor(250, 4, 250); });
+    Paint(it, 8, 8,
+          [](int x, int y) { return (x + y) % 3 == 0 ? RGBColor(255, 0, 255) : RGBColor(250, 4, 250); });
     std::vector<uint8_t> bytes;
     {
         // Through the file, with the colour given as the identifier.
         it.SetName("Keyed");
         it.SetTransparentColor(0xFF00FF);
         bytes = list().SaveListStream();
-        ASSERT_NE(std::search(bytes.begin(), bytes.end(), std::begin("clFuchsia"), std::end("clFuchsia") - 1), bytes.end());
+        ASSERT_NE(std::search(bytes.begin(), bytes.end(), std::begin("clFuchsia"), std::end("clFuchsia") - 1),
+                  bytes.end());
     }
     TByteReader r(bytes);
     list().LoadListStream(r);
@@ -236,7 +285,7 @@ TEST_F(ImageListFixture, SurfacesFollowTheDisplayLifecycle) {
     std::vector<uint8_t> emptyPayload = MakeDIBPayload({});
     TByteReader er(emptyPayload);
     empty.Picture().ReadData(er);
-    list().Add().SetName("Unknown");  // no graphic at all
+    list().Add().SetName("Unknown"); // no graphic at all
     std::vector<uint8_t> bytes = list().SaveListStream();
     TByteReader r(bytes);
     list().LoadListStream(r);

@@ -17,8 +17,8 @@ struct Recorder : TDXDrawListener {
     std::vector<std::string>* log;
     Recorder(std::string n, std::vector<std::string>* l) : name(std::move(n)), log(l) {}
     void DXDrawNotify(TDXDraw&, TDXDrawNotifyType n) override {
-        static const char* names[] = {"destroying", "initializing", "initialize", "initializeSurface",
-                                      "finalize", "finalizeSurface", "restore", "surfaceSize"};
+        static const char* names[] = {"destroying", "initializing",    "initialize", "initializeSurface",
+                                      "finalize",   "finalizeSurface", "restore",    "surfaceSize"};
         log->push_back(name + ":" + names[n]);
     }
 };
@@ -27,7 +27,7 @@ struct DisplayFixture : ::testing::Test {
     platform::HeadlessWindow window;
     std::vector<std::string> log;
     Recorder a{"a", &log}, b{"b", &log};
-    TDXDraw draw{&window};  // goes first, telling the recorders it is being destroyed
+    TDXDraw draw{&window}; // goes first, telling the recorders it is being destroyed
 
     void SetUp() override {
         draw.Display.SetWidth(800);
@@ -47,7 +47,8 @@ TEST_F(DisplayFixture, RegistrationBringsAListenerUpToDate) {
     std::vector<std::string> bOnly;
     for (auto& s : log)
         if (s[0] == 'b') bOnly.push_back(s);
-    EXPECT_EQ(bOnly, (std::vector<std::string>{"b:surfaceSize", "b:initialize", "b:initializeSurface", "b:restore"}));
+    EXPECT_EQ(bOnly, (std::vector<std::string>{"b:surfaceSize", "b:initialize", "b:initializeSurface",
+                                               "b:restore"}));
     log.clear();
     draw.RemoveListener(&b);
     EXPECT_EQ(log, (std::vector<std::string>{"b:finalizeSurface", "b:finalize"}));
@@ -62,9 +63,10 @@ TEST_F(DisplayFixture, InitialiseNotifiesLastRegisteredFirstInItsOrder) {
     log.clear();
     draw.OnInitialize = [&] { log.push_back("OnInitialize"); };
     draw.InitializeDisplay();
-    EXPECT_EQ(log, (std::vector<std::string>{"b:initializing", "a:initializing", "b:surfaceSize", "a:surfaceSize",
-                                             "b:initialize", "a:initialize", "OnInitialize", "b:initializeSurface",
-                                             "a:initializeSurface", "b:restore", "a:restore"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"b:initializing", "a:initializing", "b:surfaceSize", "a:surfaceSize",
+                                        "b:initialize", "a:initialize", "OnInitialize", "b:initializeSurface",
+                                        "a:initializeSurface", "b:restore", "a:restore"}));
 }
 
 TEST_F(DisplayFixture, InitialisingTwiceFinalisesFirst) {
@@ -180,7 +182,7 @@ TEST(DisplayModeSelection, SearchFollowsTheFixedRules) {
     struct Case {
         bool fixedSize, fixedRatio, fixedBits;
         int w, h, bits;
-        std::vector<TDisplayMode> refusedFirst;  // the exact mode is refused, then searched
+        std::vector<TDisplayMode> refusedFirst; // the exact mode is refused, then searched
         TDisplayMode expected;
     };
     const std::vector<TDisplayMode> modes = {{1024, 768, 32}, {640, 480, 16}, {800, 600, 32},
@@ -221,10 +223,11 @@ TEST(DisplayModeSelection, SearchFollowsTheFixedRules) {
     TDXDrawDisplay d;
     d.FixedSize = true;
     d.ModeSource = [&] { return modes; };
-    EXPECT_FALSE(d.DynSetSize(800, 600, 15, [](const TDisplayMode&) { return true; })) << "bad bits fail at once";
+    EXPECT_FALSE(d.DynSetSize(800, 600, 15, [](const TDisplayMode&) { return true; }))
+        << "bad bits fail at once";
     EXPECT_FALSE(d.DynSetSize(0, 600, 16, [](const TDisplayMode&) { return true; }));
     EXPECT_FALSE(d.DynSetSize(800, 600, 24, [](const TDisplayMode& m) { return m.BitCount == 16; }))
         << "with fixed bits nothing else passes";
 }
 
-}  // namespace
+} // namespace

@@ -8,10 +8,10 @@
 #include "engine/Errors.h"
 #include "platform/KeyCodes.h"
 #include "race/RaceState.h"
+#include "records/Options.h"
 #include "stage/Frame.h"
 #include "stage/Game.h"
 #include "stage/GameState.h"
-#include "records/Options.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ TEST(Form, DeactivationFreezesTheLoopAndReactivationResumesWithLagOne) {
     game.Pump();
     int lag = 0;
     game.Form().MDXTimer.OnTimer = [&](int l) { lag = l; };
-    game.Clock().Advance(500);  // long away: still lag 1 after coming back
+    game.Clock().Advance(500); // long away: still lag 1 after coming back
     game.Form().MDXTimer.ApplicationActivated();
     game.Step(1);
     EXPECT_EQ(lag, 1);
@@ -91,10 +91,12 @@ TEST(Form, MinimisingDuringARacePauses) {
 
 TEST(Form, HidingAndShowingTheCursorIgnoresEarlierCalls) {
     GameHarness game;
-    for (int i = 0; i < 3; ++i) game.Window().ShowCursor(false);
+    for (int i = 0; i < 3; ++i)
+        game.Window().ShowCursor(false);
     ShowMouseCursor();
     EXPECT_TRUE(game.Window().CursorVisible());
-    for (int i = 0; i < 4; ++i) game.Window().ShowCursor(true);
+    for (int i = 0; i < 4; ++i)
+        game.Window().ShowCursor(true);
     HideMouseCursor();
     EXPECT_FALSE(game.Window().CursorVisible());
 }
@@ -112,4 +114,4 @@ TEST(Form, AMissingDataFileIsReportedByName) {
     }
 }
 
-}  // namespace
+} // namespace

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "app/Form.h"
-#include "stage/KeyEdges.h"
 #include "engine/DXInput.h"
 #include "engine/Errors.h"
 #include "platform/HeadlessWindow.h"
 #include "platform/KeyCodes.h"
 #include "stage/GameState.h"
+#include "stage/KeyEdges.h"
 
 namespace {
 
@@ -84,7 +84,7 @@ TEST_F(InputFixture, JoystickAxesAndButtonsFeedTheStates) {
         {-32768, 0, 0, {isLeft}},
         {32767, 32767, 0, {isRight, isDown}},
         {0, -32768, 1u << 3, {isUp, isButton4}},
-        {-12000, 12000, 0, {}},  // under half-way: inside the dead zone
+        {-12000, 12000, 0, {}}, // under half-way: inside the dead zone
         {-20000, 0, (1u << 7) | (1u << 31), {isLeft, isButton8, isButton32}},
     };
     for (const Case& c : cases) {
@@ -96,7 +96,8 @@ TEST_F(InputFixture, JoystickAxesAndButtonsFeedTheStates) {
         window.SetJoystick(0, r);
         input.Poll();
         TDXInputStates expected;
-        for (auto s : c.expected) expected.Include(s);
+        for (auto s : c.expected)
+            expected.Include(s);
         EXPECT_EQ(input.States, expected) << "x " << c.x << " y " << c.y;
     }
 }
@@ -115,9 +116,9 @@ TEST(KeyboardTables, StoredLayoutIs432BytesInStateThenSlotOrder) {
     TKeyAssigns game = TKeyboard::GameAssigns();
     std::vector<uint8_t> bytes = TKeyboard::WriteAssigns(game);
     ASSERT_EQ(bytes.size(), 432u);
-    EXPECT_EQ(bytes[0], 38);   // Up, slot 1
-    EXPECT_EQ(bytes[4], 0);    // Up, slot 2 empty
-    EXPECT_EQ(bytes[8], 104);  // Up, slot 3
+    EXPECT_EQ(bytes[0], 38);  // Up, slot 1
+    EXPECT_EQ(bytes[4], 0);   // Up, slot 2 empty
+    EXPECT_EQ(bytes[8], 104); // Up, slot 3
     TKeyAssigns back{};
     ASSERT_TRUE(TKeyboard::ReadAssigns(bytes, back));
     EXPECT_EQ(back, game);
@@ -169,4 +170,4 @@ TEST(InputEdges, HitOnlyOnTheFrameTheKeyWentDown) {
     EXPECT_FALSE(PauseKeyWasDown);
 }
 
-}  // namespace
+} // namespace

@@ -53,7 +53,7 @@ TEST_F(TimerFixture, ReactivationRestartsWithLagOne) {
     After(15);
     timer.ApplicationDeactivated();
     EXPECT_FALSE(timer.IdleInstalled());
-    After(1000);  // frozen while inactive
+    After(1000); // frozen while inactive
     EXPECT_EQ(lags.size(), 1u);
     timer.ApplicationActivated();
     After(15);
@@ -64,12 +64,13 @@ TEST_F(TimerFixture, ClockWrapAroundKeepsThePace) {
     clock.Set(0xFFFFFFF0u);
     timer.SetEnabled(false);
     timer.SetEnabled(true);
-    After(32);  // crosses 2^32
+    After(32); // crosses 2^32
     EXPECT_EQ(lags, std::vector<int>{2});
 }
 
 TEST_F(TimerFixture, FrameRateIsMeasuredOverAboutASecond) {
-    for (int i = 0; i < 70; ++i) After(15);
+    for (int i = 0; i < 70; ++i)
+        After(15);
     EXPECT_GE(timer.FrameRate, 66);
     EXPECT_LE(timer.FrameRate, 67);
 }
@@ -103,4 +104,4 @@ TEST(TimerSettings, InactiveApplicationStartsWithoutIdleHandler) {
     EXPECT_TRUE(t.IdleInstalled());
 }
 
-}  // namespace
+} // namespace

@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         list.Items(i)->NumPatterns();
         if (!g || g->Empty() || int64_t(g->Width()) * g->Height() > (int64_t(1) << 18)) continue;
         row.resize(size_t(g->Width()));
-        for (int y = 0; y < g->Height(); ++y) g->ReadRow565(y, 0, g->Width(), row.data());
+        for (int y = 0; y < g->Height(); ++y)
+            g->ReadRow565(y, 0, g->Width(), row.data());
     }
     return 0;
 }

@@ -18,9 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Both pixel paths: the per-pixel colour and the row conversion, including one row cut short.
     volatile uint32_t sink = 0;
     for (int y = 0; y < g->Height(); ++y)
-        for (int x = 0; x < g->Width(); ++x) sink = sink + g->PixelColor(x, y);
+        for (int x = 0; x < g->Width(); ++x)
+            sink = sink + g->PixelColor(x, y);
     std::vector<uint16_t> row(size_t(g->Width()) + 2);
-    for (int y = -1; y <= g->Height(); ++y) g->ReadRow565(y, -1, g->Width() + 2, row.data());
+    for (int y = -1; y <= g->Height(); ++y)
+        g->ReadRow565(y, -1, g->Width() + 2, row.data());
     // Written again, the payload must read back.
     std::vector<uint8_t> again = pic.WriteData();
     TPicture back;

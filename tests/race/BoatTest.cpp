@@ -21,11 +21,12 @@ struct BoatFixture : ::testing::Test {
 
     void SetUp() override { boat = world.StartOnEmptyRiver(); }
     void Advance(int frames = 1) {
-        for (int i = 0; i < frames; ++i) boat->Advance(1);
+        for (int i = 0; i < frames; ++i)
+            boat->Advance(1);
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(BoatFixture, ThrottleFromRestReachesTopSpeedAfter298Frames) {
     boat->Throttle = true;
@@ -49,7 +50,7 @@ TEST_F(BoatFixture, EnginePowerUpRaisesTheCapAndTheBoatSlowsBackWhenItEnds) {
     EXPECT_LT(boat->Speed, EngineMaxSpeed + 0.12);
 
     boat->Throttle = false;
-    boat->EngineTime = 0;  // runs out on the next frame
+    boat->EngineTime = 0; // runs out on the next frame
     Advance(1);
     EXPECT_FALSE(boat->HasEngine);
     EXPECT_DOUBLE_EQ(boat->MaxSpeed, NormalMaxSpeed);
@@ -78,7 +79,8 @@ TEST_F(BoatFixture, SteeringAgainstTheTiltFirstStraightensThenTurnsToTheLimit) {
         headings.push_back(boat->Heading);
     }
     std::vector<int> expected = {8, 6, 4, 2, 0};
-    for (int h = -1; h >= -25; --h) expected.push_back(h);
+    for (int h = -1; h >= -25; --h)
+        expected.push_back(h);
     expected.push_back(-25);
     expected.push_back(-25);
     EXPECT_EQ(headings, expected);
@@ -139,7 +141,7 @@ TEST_F(BoatFixture, BrakeTakesAFullStepAboveOneTenthAndStopsBelow) {
 
 TEST_F(BoatFixture, WeedSpinsTheBoatFor700msAndTripleBrakesBy50Over14) {
     struct Case {
-        uint32_t State;  // generator state before the weed's one draw
+        uint32_t State; // generator state before the weed's one draw
         int Heading;
     };
     const Case cases[] = {
@@ -171,7 +173,7 @@ TEST_F(BoatFixture, WeedSpinsTheBoatFor700msAndTripleBrakesBy50Over14) {
                 EXPECT_NEAR(boat->Speed, 8 - 0.6 * (i + 1), 1e-9);
             }
         }
-        EXPECT_EQ(spinFrames, 47);  // 700 ms in whole frames
+        EXPECT_EQ(spinFrames, 47); // 700 ms in whole frames
         EXPECT_DOUBLE_EQ(boat->Speed, 8 - 50.0 / 14);
         EXPECT_EQ(boat->SpeedOrder, soNone);
         EXPECT_EQ(boat->Heading, 0);
@@ -194,7 +196,7 @@ TEST_F(BoatFixture, PowerUpsRunTenSecondsAndASecondEngineOnlyRenewsTheTime) {
         Advance(1);
         ++frames;
     }
-    EXPECT_EQ(frames, 10000 / 15 + 2);  // counts down to <= 0, lost on the frame after
+    EXPECT_EQ(frames, 10000 / 15 + 2); // counts down to <= 0, lost on the frame after
     EXPECT_DOUBLE_EQ(boat->Acceleration, 0.06);
     EXPECT_EQ(std::count(sounds.begin(), sounds.end(), std::string("BonusLost")), 3);
 }
@@ -211,7 +213,7 @@ TEST_F(BoatFixture, ShieldIgnoresWrecks) {
 TEST_F(BoatFixture, BankKeepsTheBoatOnTheRiverWithItsTiltAllowance) {
     boat->Speed = 10;
     boat->Heading = -25;
-    boat->SteerLeft = true;  // holds the tilt at its limit
+    boat->SteerLeft = true; // holds the tilt at its limit
     boat->X = 150;
     Advance(1);
     // s = sin(-25 x 2pi/256) = -0.5758081914178453; m = s x 80 / 3 = -15.354885104475876;

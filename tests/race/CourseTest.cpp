@@ -28,7 +28,8 @@ struct CourseFixture : ::testing::Test {
     }
     static int UsedSlots() {
         int n = 0;
-        for (int i = 1; i <= MaxRiverObjects; ++i) n += RiverObjectUsed[i];
+        for (int i = 1; i <= MaxRiverObjects; ++i)
+            n += RiverObjectUsed[i];
         return n;
     }
     // Starts a row on the next SpawnObjects with the boat at the given scroll step.
@@ -38,7 +39,7 @@ struct CourseFixture : ::testing::Test {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(ChanceTable, LevelOneHasTheBaseChancesAndLaterLevelsGrowOnce) {
     FillSpawnChance(1);
@@ -71,12 +72,12 @@ TEST_F(CourseFixture, OverlapCountsTouchingEdgesAndSkipsTheAskingSlot) {
         bool Overlaps;
     };
     const Case cases[] = {
-        {300, 100, 10, 10, true},               // inside
-        {300 + w, 100, 10, 10, true},           // touching the right edge
-        {290, 100, 10, 10, true},               // touching the left edge
-        {300, 100 + h, 10, 10, true},           // touching the bottom edge
-        {300 + w + 0.5, 100, 10, 10, false},    // just right of it
-        {300, 89.5, 10, 10, false},             // just above it
+        {300, 100, 10, 10, true},            // inside
+        {300 + w, 100, 10, 10, true},        // touching the right edge
+        {290, 100, 10, 10, true},            // touching the left edge
+        {300, 100 + h, 10, 10, true},        // touching the bottom edge
+        {300 + w + 0.5, 100, 10, 10, false}, // just right of it
+        {300, 89.5, 10, 10, false},          // just above it
     };
     for (const Case& c : cases) {
         EXPECT_EQ(OverlapsAnyObject(1, c.X, c.Y, c.W, c.H), c.Overlaps) << c.X << "," << c.Y;
@@ -85,7 +86,7 @@ TEST_F(CourseFixture, OverlapCountsTouchingEdgesAndSkipsTheAskingSlot) {
 }
 
 TEST_F(CourseFixture, TouchingObjectIsRejectedButTheFinishLineNeverIs) {
-    PlaceObject(rkFinishLine);  // spans the whole river at Y -140
+    PlaceObject(rkFinishLine); // spans the whole river at Y -140
     ASSERT_EQ(RowCount, 1);
     PlaceObject(rkTree);
     EXPECT_EQ(RowCount, 1);
@@ -125,7 +126,7 @@ TEST_F(CourseFixture, OddLevelFisherOnlyStartsARow) {
 
     ClearRiverObjects();
     ArmRow(6);
-    SpawnChance[1] = 1e9;  // a tree first: then a winning fisher ends the row
+    SpawnChance[1] = 1e9; // a tree first: then a winning fisher ends the row
     SpawnChance[7] = 1e9;
     SpawnObjects();
     EXPECT_EQ(Kinds(), std::vector<int>{rkTree});
@@ -141,7 +142,8 @@ TEST_F(CourseFixture, OddLevelRowEndsAtTwoObjectsButEvenLevelGroupsEachTryTheirF
         for (int level : {1, 2}) {
             ClearRiverObjects();
             SpawnChance.fill(0);
-            for (int i : winners) SpawnChance[i] = 1e9;
+            for (int i : winners)
+                SpawnChance[i] = 1e9;
             Level = level;
             RandomState = seed;
             ArmRow(6);
@@ -155,7 +157,8 @@ TEST_F(CourseFixture, OddLevelRowEndsAtTwoObjectsButEvenLevelGroupsEachTryTheirF
 
 TEST_F(CourseFixture, EvenLevelsNeverPlaceFishersShipsRampsOrBridges) {
     Level = 2;
-    for (int i = 1; i <= 16; ++i) SpawnChance[i] = 1e9;
+    for (int i = 1; i <= 16; ++i)
+        SpawnChance[i] = 1e9;
     for (uint32_t seed = 1; seed <= 50; ++seed) {
         ClearRiverObjects();
         RandomState = seed;
@@ -216,7 +219,8 @@ TEST_F(CourseFixture, DrawsPerFrameFollowTheFixedOrder) {
     SpawnShoreDecor();
     SpawnObjects();
     uint32_t expected = 5;
-    for (int i = 0; i < 7 + 16 + 12; ++i) expected = expected * 134775813u + 1u;
+    for (int i = 0; i < 7 + 16 + 12; ++i)
+        expected = expected * 134775813u + 1u;
     EXPECT_EQ(RandomState, expected);
 }
 

@@ -22,7 +22,7 @@ TEST(FormRace, FullThrottleRaceRunsInTheFrameLoopUntilTheMenuReturns) {
     // What the boat-choice screen's start action does.
     ChosenBoat = 2;
     DestroyMainMenu();
-    RandomState = 2;  // the form seeds from the clock; this course ends in a few thousand frames
+    RandomState = 2; // the form seeds from the clock; this course ends in a few thousand frames
     StartRace();
     h.Steps(140);
     ASSERT_EQ(DialogKind, 0) << "the level intro has closed";
@@ -33,7 +33,7 @@ TEST(FormRace, FullThrottleRaceRunsInTheFrameLoopUntilTheMenuReturns) {
         if (DialogKind == 5) h.PressKey(vk::Return);
         const int no = vk::KeyA + ('N' - 'A');
         const bool question = DialogKind == 6;
-        if (question) h.KeyDown(no);  // the question reads the held key at the frame
+        if (question) h.KeyDown(no); // the question reads the held key at the frame
         h.Step();
         if (question) h.KeyUp(no);
         if (i == 300) {
@@ -42,9 +42,11 @@ TEST(FormRace, FullThrottleRaceRunsInTheFrameLoopUntilTheMenuReturns) {
         }
     }
     EXPECT_TRUE(moved) << "the throttle key reached the boat";
-    EXPECT_NE(ScreenMode, smRace) << "the race ended; level " << Level << " lives " << Lives << " dialog " << int(DialogKind) << " score " << Score;
+    EXPECT_NE(ScreenMode, smRace) << "the race ended; level " << Level << " lives " << Lives << " dialog "
+                                  << int(DialogKind) << " score " << Score;
     EXPECT_EQ(PlayerBoat, nullptr);
     // The form's race-over handler builds the main menu anew, which opens the table by itself.
-    for (int i = 0; i < 600 && ScreenMode != smHighScores; ++i) h.Step();
+    for (int i = 0; i < 600 && ScreenMode != smHighScores; ++i)
+        h.Step();
     EXPECT_EQ(ScreenMode, smHighScores) << "after the race the high-score table opens";
 }

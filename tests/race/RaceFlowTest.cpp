@@ -27,7 +27,7 @@ struct FlowFixture : ::testing::Test {
     static void NoObjects() { SpawnChance.fill(0); }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(FlowFixture, StartRaceBuildsTheScreenAndOpensTheLevelIntro) {
     EXPECT_EQ(ScreenMode, smRace);
@@ -48,11 +48,12 @@ TEST_F(FlowFixture, StartRaceBuildsTheScreenAndOpensTheLevelIntro) {
 
     // Creation order is advance order: background, panels, marker, needle, boat, wake, ...
     TSpriteEngine& root = world.sprites.Engine();
-    std::vector<TSprite*> expected = {Background, LeftPanel,  RightPanel,  ProgressMarker, SpeedNeedle,
-                                      PlayerBoat, BoatWake,   WakeClock,   EngineFireClock, GunFireClock,
-                                      GunPanel,   EnginePanel, ShieldPanel, NoPowerPanel,   CrashBlast};
+    std::vector<TSprite*> expected = {Background, LeftPanel,   RightPanel,  ProgressMarker,  SpeedNeedle,
+                                      PlayerBoat, BoatWake,    WakeClock,   EngineFireClock, GunFireClock,
+                                      GunPanel,   EnginePanel, ShieldPanel, NoPowerPanel,    CrashBlast};
     ASSERT_EQ(root.ChildCount(), int(expected.size()));
-    for (int i = 0; i < root.ChildCount(); ++i) EXPECT_EQ(root.Child(i), expected[size_t(i)]) << i;
+    for (int i = 0; i < root.ChildCount(); ++i)
+        EXPECT_EQ(root.Child(i), expected[size_t(i)]) << i;
 }
 
 TEST_F(FlowFixture, LevelIntroFreezesTheRaceFor2000ms) {
@@ -94,11 +95,13 @@ TEST_F(FlowFixture, TimeOutCostsALifeAndRestartsTheLevel) {
     TimeLeft = 0;
     world.Step();
     EXPECT_EQ(PlayerBoat->SpeedOrder, soBrake) << "out of time: the boat brakes to a stop";
-    for (int i = 0; i < 100 && DialogKind == 0; ++i) world.Step();
+    for (int i = 0; i < 100 && DialogKind == 0; ++i)
+        world.Step();
     EXPECT_EQ(DialogKind, 3);
     EXPECT_EQ(Lives, 2);
     EXPECT_EQ(Count("TimeOver"), 1);
-    for (int i = 0; i < 300 && DialogKind == 3; ++i) world.Step();
+    for (int i = 0; i < 300 && DialogKind == 3; ++i)
+        world.Step();
     EXPECT_EQ(DialogKind, 1) << "the same level starts again";
     EXPECT_EQ(Level, 1);
     EXPECT_EQ(TimeLeft, 60000);
@@ -113,7 +116,8 @@ TEST_F(FlowFixture, TimeOutWithTheLastLifeIsGameOver) {
     world.Step();
     EXPECT_EQ(DialogKind, 8);
     EXPECT_EQ(Lives, 0);
-    for (int i = 0; i < 300 && ScreenMode == smRace; ++i) world.Step();
+    for (int i = 0; i < 300 && ScreenMode == smRace; ++i)
+        world.Step();
     EXPECT_EQ(ScreenMode, smMainMenu);
     EXPECT_EQ(world.raceOvers, 1) << "a score that does not qualify ends the race at once";
     EXPECT_EQ(PlayerBoat, nullptr);
@@ -125,9 +129,10 @@ TEST_F(FlowFixture, TimeRunningOutPastTheFinishLineCompletesTheLevel) {
     world.SkipIntro();
     NoObjects();
     PlayerBoat->Speed = 0;
-    FinishLineY = PlayerBoat->Y + 50;  // the line is behind the boat
+    FinishLineY = PlayerBoat->Y + 50; // the line is behind the boat
     TimeLeft = 0;
-    for (int i = 0; i < 10 && Level == 1; ++i) world.Step();
+    for (int i = 0; i < 10 && Level == 1; ++i)
+        world.Step();
     EXPECT_EQ(Level, 2);
     EXPECT_EQ(Lives, 3);
     EXPECT_EQ(Score, 0) << "no time left, no bonus";
@@ -140,7 +145,7 @@ TEST_F(FlowFixture, FinishBrakesToAStopAndCountsTheTimeBonus) {
     world.SkipIntro();
     NoObjects();
     PlayerBoat->Speed = 5;
-    TimeLeft = 1000;  // 1000 ms: 7 frames of 150 ms, the last one partial
+    TimeLeft = 1000; // 1000 ms: 7 frames of 150 ms, the last one partial
     FinishLineY = PlayerBoat->Y + 1;
     world.Step();
     EXPECT_TRUE(PlayerBoat->CrossedFinish);
@@ -155,7 +160,8 @@ TEST_F(FlowFixture, FinishBrakesToAStopAndCountsTheTimeBonus) {
     EXPECT_FALSE(PlayerBoat->Controllable);
     ASSERT_GT(timeAtStop, 0);
     const int32_t bonusFrames = (timeAtStop + 149) / 150;
-    for (int i = 0; i < 100 && Level == 1; ++i) world.Step();
+    for (int i = 0; i < 100 && Level == 1; ++i)
+        world.Step();
     EXPECT_EQ(Score - scoreAtStop, 5 * bonusFrames);
     EXPECT_EQ(Level, 2);
     EXPECT_EQ(PlayerBoat->State, bsRacing);
@@ -200,11 +206,12 @@ TEST_F(FlowFixture, WreckWithLivesLeftRespawnsAfterTwoCrashLoops) {
 TEST_F(FlowFixture, TimeRunningOutDuringACrashRestartsWithTheBoatInView) {
     world.SkipIntro();
     NoObjects();
-    PlayerBoat->Wreck();  // hidden while the crash plays
+    PlayerBoat->Wreck(); // hidden while the crash plays
     TimeLeft = 0;
     world.Step();
     ASSERT_EQ(DialogKind, 3);
-    for (int i = 0; i < 300 && DialogKind == 3; ++i) world.Step();
+    for (int i = 0; i < 300 && DialogKind == 3; ++i)
+        world.Step();
     EXPECT_EQ(DialogKind, 1);
     EXPECT_EQ(Lives, 1) << "one for the wreck, one for the time";
     EXPECT_TRUE(PlayerBoat->Visible);
@@ -279,7 +286,7 @@ TEST_F(FlowFixture, PowerUpPanelShowsTheOneRunningOutFirst) {
     EXPECT_FALSE(ShieldPanel->Visible);
     EXPECT_FALSE(NoPowerPanel->Visible);
     PlayerBoat->LosePowerUp(TPowerUp::Gun, true);
-    world.Steps(2);  // the gun's time counts until the frame's end marks it not held
+    world.Steps(2); // the gun's time counts until the frame's end marks it not held
     EXPECT_FALSE(GunPanel->Visible);
     EXPECT_TRUE(ShieldPanel->Visible);
 }

@@ -42,46 +42,80 @@ namespace racetest {
 struct PictureShape {
     const char* Name;
     int Width, Height, Patterns;
-    uint32_t Rgb;  // 0xRRGGBB
+    uint32_t Rgb; // 0xRRGGBB
 };
 
 // Every race picture with a size like the game's art.
 inline const std::vector<PictureShape>& RacePictureShapes() {
     static const std::vector<PictureShape> shapes = {
-        {"Land", 552, 200, 1, 0x2E9BD6},      {"LeftPanel", 124, 600, 1, 0x3A4A6B},
-        {"RightPanel", 140, 600, 1, 0x3A4A6B}, {"BoatSmall", 16, 24, 1, 0xFFD23F},
-        {"Pointer", 38, 7, 1, 0xE63946},       {"CarAnim", 84, 140, 4, 0xE8F7FF},
-        {"EngineFire", 12, 20, 4, 0xF4A261},   {"BoatGunFire", 10, 20, 4, 0xFFD23F},
-        {"PanelGun", 60, 40, 1, 0x8A94A6},     {"PanelEngine", 70, 44, 1, 0x8A94A6},
-        {"PanelShield", 66, 44, 1, 0x8A94A6},  {"None", 72, 24, 1, 0x5C7099},
-        {"ExplosionBig", 64, 64, 8, 0xF4A261}, {"ExplosionSmall", 32, 32, 8, 0xFFD23F},
-        {"Boat1_Normal", 40, 80, 1, 0xE63946}, {"Boat1_Big", 52, 104, 1, 0xE63946},
-        {"Boat2_Normal", 40, 80, 1, 0x277DA1}, {"Boat2_Big", 52, 104, 1, 0x277DA1},
-        {"Boat3_Normal", 40, 80, 1, 0x6CC04A}, {"Boat3_Big", 52, 104, 1, 0x6CC04A},
-        {"BoatGun", 14, 30, 1, 0x1B1B2F},      {"BoatGunBig", 18, 38, 1, 0x1B1B2F},
-        {"BoatShield", 56, 100, 1, 0x7CC6F0},  {"BoatShieldBig", 70, 126, 1, 0x7CC6F0},
-        {"BoatEngine", 24, 18, 1, 0x25304A},   {"BoatEngineBig", 30, 22, 1, 0x25304A},
-        {"Tree", 40, 40, 1, 0x3E8E2F},         {"Tramplin", 60, 36, 1, 0xA0622D},
-        {"Flag", 20, 40, 1, 0xE63946},         {"Weed", 44, 30, 1, 0x6CC04A},
-        {"Fisher", 40, 40, 1, 0xD9822B},       {"ShipRight", 120, 50, 1, 0xD6DCE4},
-        {"ShipLeft", 120, 50, 1, 0xD6DCE4},    {"BridgeBigLeft", 260, 48, 1, 0x6E3F1A},
-        {"BridgeBigRight", 75, 48, 1, 0x6E3F1A}, {"Duck", 24, 20, 1, 0xFFD23F},
-        {"BoxLeft", 32, 32, 1, 0xA0622D},      {"BoxRight", 32, 32, 1, 0x6E3F1A},
-        {"Bonus10", 20, 20, 1, 0xFFFFFF},      {"Bonus20", 20, 20, 1, 0xFFFFFF},
-        {"Bonus50", 20, 20, 1, 0xFFFFFF},      {"Bonus100", 20, 20, 1, 0xFFFFFF},
-        {"Gun", 20, 20, 1, 0x1B1B2F},          {"Shield", 20, 20, 1, 0x7CC6F0},
-        {"Engine", 20, 20, 1, 0x25304A},       {"Life", 20, 20, 1, 0xE63946},
-        {"UmbrellaRed", 40, 40, 1, 0xE63946},  {"UmbrellaGreen", 40, 40, 1, 0x6CC04A},
-        {"UmbrellaBlue", 40, 40, 1, 0x277DA1}, {"BedLeft", 30, 44, 1, 0xF2D28B},
-        {"BedRight", 30, 44, 1, 0xF2D28B},     {"RoomBlue", 44, 40, 1, 0x1D5C7A},
-        {"RoomRed", 44, 40, 1, 0xB02A35},      {"FinishLine", 432, 16, 1, 0xFFFFFF},
-        {"BoatAnim", 40, 90, 4, 0xE8F7FF},     {"BoatAnim_Inv", 40, 90, 4, 0xE8F7FF},
-        {"Boat4", 36, 70, 1, 0xF4A261},        {"Boat4_Inv", 36, 70, 1, 0xF4A261},
-        {"Boat5", 34, 66, 1, 0x2A9D8F},        {"Boat5_Inv", 34, 66, 1, 0x2A9D8F},
-        {"Boat6", 38, 72, 1, 0xD6DCE4},        {"Boat6_Inv", 38, 72, 1, 0xD6DCE4},
-        {"Boat7", 30, 60, 1, 0xFFD23F},        {"Boat7_Inv", 30, 60, 1, 0xFFD23F},
-        {"Boat8", 40, 76, 1, 0xB02A35},        {"Boat8_Inv", 40, 76, 1, 0xB02A35},
-        {"Boat9", 36, 74, 1, 0x1D5C7A},        {"Boat9_Inv", 36, 74, 1, 0x1D5C7A},
+        {"Land", 552, 200, 1, 0x2E9BD6},
+        {"LeftPanel", 124, 600, 1, 0x3A4A6B},
+        {"RightPanel", 140, 600, 1, 0x3A4A6B},
+        {"BoatSmall", 16, 24, 1, 0xFFD23F},
+        {"Pointer", 38, 7, 1, 0xE63946},
+        {"CarAnim", 84, 140, 4, 0xE8F7FF},
+        {"EngineFire", 12, 20, 4, 0xF4A261},
+        {"BoatGunFire", 10, 20, 4, 0xFFD23F},
+        {"PanelGun", 60, 40, 1, 0x8A94A6},
+        {"PanelEngine", 70, 44, 1, 0x8A94A6},
+        {"PanelShield", 66, 44, 1, 0x8A94A6},
+        {"None", 72, 24, 1, 0x5C7099},
+        {"ExplosionBig", 64, 64, 8, 0xF4A261},
+        {"ExplosionSmall", 32, 32, 8, 0xFFD23F},
+        {"Boat1_Normal", 40, 80, 1, 0xE63946},
+        {"Boat1_Big", 52, 104, 1, 0xE63946},
+        {"Boat2_Normal", 40, 80, 1, 0x277DA1},
+        {"Boat2_Big", 52, 104, 1, 0x277DA1},
+        {"Boat3_Normal", 40, 80, 1, 0x6CC04A},
+        {"Boat3_Big", 52, 104, 1, 0x6CC04A},
+        {"BoatGun", 14, 30, 1, 0x1B1B2F},
+        {"BoatGunBig", 18, 38, 1, 0x1B1B2F},
+        {"BoatShield", 56, 100, 1, 0x7CC6F0},
+        {"BoatShieldBig", 70, 126, 1, 0x7CC6F0},
+        {"BoatEngine", 24, 18, 1, 0x25304A},
+        {"BoatEngineBig", 30, 22, 1, 0x25304A},
+        {"Tree", 40, 40, 1, 0x3E8E2F},
+        {"Tramplin", 60, 36, 1, 0xA0622D},
+        {"Flag", 20, 40, 1, 0xE63946},
+        {"Weed", 44, 30, 1, 0x6CC04A},
+        {"Fisher", 40, 40, 1, 0xD9822B},
+        {"ShipRight", 120, 50, 1, 0xD6DCE4},
+        {"ShipLeft", 120, 50, 1, 0xD6DCE4},
+        {"BridgeBigLeft", 260, 48, 1, 0x6E3F1A},
+        {"BridgeBigRight", 75, 48, 1, 0x6E3F1A},
+        {"Duck", 24, 20, 1, 0xFFD23F},
+        {"BoxLeft", 32, 32, 1, 0xA0622D},
+        {"BoxRight", 32, 32, 1, 0x6E3F1A},
+        {"Bonus10", 20, 20, 1, 0xFFFFFF},
+        {"Bonus20", 20, 20, 1, 0xFFFFFF},
+        {"Bonus50", 20, 20, 1, 0xFFFFFF},
+        {"Bonus100", 20, 20, 1, 0xFFFFFF},
+        {"Gun", 20, 20, 1, 0x1B1B2F},
+        {"Shield", 20, 20, 1, 0x7CC6F0},
+        {"Engine", 20, 20, 1, 0x25304A},
+        {"Life", 20, 20, 1, 0xE63946},
+        {"UmbrellaRed", 40, 40, 1, 0xE63946},
+        {"UmbrellaGreen", 40, 40, 1, 0x6CC04A},
+        {"UmbrellaBlue", 40, 40, 1, 0x277DA1},
+        {"BedLeft", 30, 44, 1, 0xF2D28B},
+        {"BedRight", 30, 44, 1, 0xF2D28B},
+        {"RoomBlue", 44, 40, 1, 0x1D5C7A},
+        {"RoomRed", 44, 40, 1, 0xB02A35},
+        {"FinishLine", 432, 16, 1, 0xFFFFFF},
+        {"BoatAnim", 40, 90, 4, 0xE8F7FF},
+        {"BoatAnim_Inv", 40, 90, 4, 0xE8F7FF},
+        {"Boat4", 36, 70, 1, 0xF4A261},
+        {"Boat4_Inv", 36, 70, 1, 0xF4A261},
+        {"Boat5", 34, 66, 1, 0x2A9D8F},
+        {"Boat5_Inv", 34, 66, 1, 0x2A9D8F},
+        {"Boat6", 38, 72, 1, 0xD6DCE4},
+        {"Boat6_Inv", 38, 72, 1, 0xD6DCE4},
+        {"Boat7", 30, 60, 1, 0xFFD23F},
+        {"Boat7_Inv", 30, 60, 1, 0xFFD23F},
+        {"Boat8", 40, 76, 1, 0xB02A35},
+        {"Boat8_Inv", 40, 76, 1, 0xB02A35},
+        {"Boat9", 36, 74, 1, 0x1D5C7A},
+        {"Boat9_Inv", 36, 74, 1, 0x1D5C7A},
     };
     return shapes;
 }
@@ -107,7 +141,7 @@ inline void AddPicture(TPictureCollection& list, const PictureShape& shape) {
     item.PatternWidth = shape.Width;
     item.PatternHeight = shape.Height;
     item.Transparent = true;
-    item.SetTransparentColor(0x00FF00FF);  // magenta, never used in these pictures
+    item.SetTransparentColor(0x00FF00FF); // magenta, never used in these pictures
     std::vector<uint8_t> payload = MakeDIBPayload(EncodeDIB24(w, h, rgb));
     TByteReader reader(payload);
     item.Picture().ReadData(reader);
@@ -120,7 +154,7 @@ struct Controls {
 
 // The race world. Construct, optionally tweak, then StartRace(); destruction ends the race.
 class RaceWorld {
-public:
+  public:
     // Plain pictures by default; UseBuiltArt loads the built race list when it exists.
     explicit RaceWorld(bool useBuiltArt = false) {
         ResetGameState();
@@ -139,7 +173,8 @@ public:
         if (usesBuiltArt)
             raceList.Items().LoadListFile(built);
         else
-            for (const PictureShape& s : RacePictureShapes()) AddPicture(raceList.Items(), s);
+            for (const PictureShape& s : RacePictureShapes())
+                AddPicture(raceList.Items(), s);
         draw.InitializeDisplay();
 
         ClearDialogs();
@@ -189,11 +224,13 @@ public:
         ++frames;
     }
     void Steps(int n, const Controls& c = {}) {
-        for (int i = 0; i < n; ++i) Step(c);
+        for (int i = 0; i < n; ++i)
+            Step(c);
     }
     // Runs frames until the level intro has closed.
     void SkipIntro() {
-        for (int i = 0; i < 1000 && DialogKind == dkLevelIntro; ++i) Step();
+        for (int i = 0; i < 1000 && DialogKind == dkLevelIntro; ++i)
+            Step();
     }
     // Starts a race, closes the level intro and clears the river: the boat alone on level 1.
     TMyCarSprite* StartOnEmptyRiver() {
@@ -206,7 +243,8 @@ public:
     // An object of Kind in the first free slot, moved to (X, Y).
     TWallSprite* Put(int kind, double x, double y) {
         int slot = 1;
-        while (RiverObjectUsed[slot]) ++slot;
+        while (RiverObjectUsed[slot])
+            ++slot;
         RiverObjectUsed[slot] = true;
         auto* o = new TWallSprite(&sprites.Engine(), kind, slot);
         RiverObjects[slot] = o;
@@ -231,14 +269,14 @@ public:
     TDXInput input{&window};
     TDXTimer timer;
     bool usesBuiltArt = false;
-    int raceOvers = 0;  // times the race handed over to the next screen
+    int raceOvers = 0; // times the race handed over to the next screen
     int frames = 0;
 
-private:
+  private:
     static RaceWorld*& Current() {
         static RaceWorld* world = nullptr;
         return world;
     }
 };
 
-}  // namespace racetest
+} // namespace racetest

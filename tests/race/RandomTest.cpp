@@ -7,9 +7,16 @@
 
 TEST(RandomBelow, SequenceFromZeroMatchesTheHighWordOfStateTimesN) {
     // (n, result, state after) worked out independently of the code.
-    struct Case { int32_t n, result; uint32_t state; };
-    const Case cases[] = {{2, 0, 1u},          {2, 0, 134775814u},     {1000, 861, 3698175007u},
-                          {431, 87, 870078620u}, {150, 40, 1172187917u}, {32768, 22008, 2884733762u},
+    struct Case {
+        int32_t n, result;
+        uint32_t state;
+    };
+    const Case cases[] = {{2, 0, 1u},
+                          {2, 0, 134775814u},
+                          {1000, 861, 3698175007u},
+                          {431, 87, 870078620u},
+                          {150, 40, 1172187917u},
+                          {32768, 22008, 2884733762u},
                           {70, 22, 1368768587u}};
     RandomState = 0;
     for (const Case& c : cases) {
@@ -37,9 +44,12 @@ TEST(RandomBelow, StaysInRangeAndEmptyRangesStillStep) {
 TEST(RandomUniform, IsAFifteenBitFraction) {
     // From state 99: 99 x 134775813 + 1 = 13342805488 = 457903600 mod 2^32, and
     // 457903600 x 32768 / 2^32 = 3493.5, so 3493 / 32768; the next two worked the same way.
-    struct Case { uint32_t state; double u; };
-    const Case cases[] = {{457903600u, 3493 / 32768.0}, {723977649u, 5523 / 32768.0},
-                          {2889506934u, 22045 / 32768.0}};
+    struct Case {
+        uint32_t state;
+        double u;
+    };
+    const Case cases[] = {
+        {457903600u, 3493 / 32768.0}, {723977649u, 5523 / 32768.0}, {2889506934u, 22045 / 32768.0}};
     RandomState = 99;
     for (const Case& c : cases) {
         EXPECT_EQ(RandomUniform(), c.u);

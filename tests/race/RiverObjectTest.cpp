@@ -34,15 +34,15 @@ struct RiverFixture : ::testing::Test {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(RiverFixture, EachKindActsOnTheBoatOnce) {
     struct Case {
         int Kind;
         double Speed;
         const char* Sound;
-        int32_t ScoreAfter;  // from 500
-        double TargetSpeed;  // -1: not checked
+        int32_t ScoreAfter; // from 500
+        double TargetSpeed; // -1: not checked
         int32_t SpeedOrder;
         bool Collected;
     };
@@ -238,7 +238,7 @@ TEST_F(RiverFixture, OtherBoatsWreckOnFastContactAndAlwaysExplode) {
 }
 
 TEST_F(RiverFixture, VesselsExplodeOnVesselsBridgesAndFishersButPassTrees) {
-    boat->X = 177;  // out of the way
+    boat->X = 177; // out of the way
     struct Case {
         int Other;
         bool BothExplode;
@@ -263,10 +263,10 @@ TEST_F(RiverFixture, GunBeamExplodesTheFirstShootableObjectAhead) {
         bool Hit;
     };
     const Case cases[] = {
-        {rkBonus50, 0, true},   // exploded, not collected
-        {rkDuck, 5, true},      {rkFlag, 5, true},  {rkFisher, 5, true}, {rkRamp, 10, true},
-        {rkBridge, 10, true},   {rkShip, 30, true}, {rkBoat8, 20, true}, {rkTree, 0, false},
-        {rkWeed, 0, false},
+        {rkBonus50, 0, true}, // exploded, not collected
+        {rkDuck, 5, true},    {rkFlag, 5, true},    {rkFisher, 5, true},
+        {rkRamp, 10, true},   {rkBridge, 10, true}, {rkShip, 30, true},
+        {rkBoat8, 20, true},  {rkTree, 0, false},   {rkWeed, 0, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(RiverKindInfo(c.Kind).Picture);
@@ -339,7 +339,10 @@ TEST_F(RiverFixture, CreationDrawsInOrderAndPlacesByKind) {
         double MinX, MaxX;
     };
     const Case cases[] = {
-        {rkTree, 178, 609}, {rkBedLeft, 127, 175}, {rkBedRight, 610, 661}, {rkFinishLine, 177, 177},
+        {rkTree, 178, 609},
+        {rkBedLeft, 127, 175},
+        {rkBedRight, 610, 661},
+        {rkFinishLine, 177, 177},
     };
     for (const Case& c : cases) {
         for (uint32_t seed : {1u, 2u, 3u, 99u}) {
@@ -378,9 +381,11 @@ TEST_F(RiverFixture, SpentObjectsAreRemovedAndFreeTheirSlot) {
     RemoveSpentObjects();
     EXPECT_EQ(RiverObjects[5], staying);
     int used = 0;
-    for (int i = 1; i <= MaxRiverObjects; ++i) used += RiverObjectUsed[i];
+    for (int i = 1; i <= MaxRiverObjects; ++i)
+        used += RiverObjectUsed[i];
     EXPECT_EQ(used, 2) << "only the exploding flag and the tree in range remain";
-    for (int i = 0; i < 40; ++i) exploding->TImageSprite::Advance(1);
+    for (int i = 0; i < 40; ++i)
+        exploding->TImageSprite::Advance(1);
     RemoveSpentObjects();
     EXPECT_FALSE(RiverObjectUsed[4]);
     EXPECT_EQ(RiverObjects[4], nullptr);
@@ -389,9 +394,11 @@ TEST_F(RiverFixture, SpentObjectsAreRemovedAndFreeTheirSlot) {
 namespace {
 
 // The 5-6-5 pixel of a fixture picture's fill colour (0xRRGGBB).
-uint16_t Fill(uint32_t rgb) { return RGBToPixel565(uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)); }
+uint16_t Fill(uint32_t rgb) {
+    return RGBToPixel565(uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb));
+}
 
-}  // namespace
+} // namespace
 
 TEST_F(RiverFixture, BoxesShowTheirBankSideAndIconAndBoatsTheirWake) {
     TDirectDrawSurface& back = world.draw.BackSurface();

@@ -25,10 +25,7 @@ struct Digest {
             Value *= 1099511628211ull;
         }
     }
-    template <class T>
-    void Add(const T& v) {
-        Add(&v, sizeof v);
-    }
+    template <class T> void Add(const T& v) { Add(&v, sizeof v); }
 };
 
 // The state a change to the simulation would show in: race globals, the boat, every slot.
@@ -77,7 +74,9 @@ Controls ScriptedControls(int frame) {
     return c;
 }
 
-std::string DigestFile() { return std::string(SPRAYDASH_SOURCE_DIR) + "/tests/race/ScenarioDigests.txt"; }
+std::string DigestFile() {
+    return std::string(SPRAYDASH_SOURCE_DIR) + "/tests/race/ScenarioDigests.txt";
+}
 
 // Recorded expectations: one line "name frame digest" per checkpoint.
 std::vector<std::string> LoadExpected(const std::string& name) {
@@ -96,8 +95,10 @@ void SaveExpected(const std::string& name, const std::vector<std::string>& lines
             if (line.rfind(name + " ", 0) != 0 && !line.empty()) kept.push_back(line);
     }
     std::ofstream out(DigestFile(), std::ios::trunc);
-    for (const auto& l : kept) out << l << "\n";
-    for (const auto& l : lines) out << l << "\n";
+    for (const auto& l : kept)
+        out << l << "\n";
+    for (const auto& l : lines)
+        out << l << "\n";
 }
 
 bool Recording() {
@@ -105,7 +106,7 @@ bool Recording() {
     return v && std::strcmp(v, "1") == 0;
 }
 
-}  // namespace
+} // namespace
 
 TEST(RaceScenario, SeededScriptedRaceReproducesFrameByFrame) {
     // Frames 0..5999 (90 s of play), a digest every frame folded into checkpoints every 250
@@ -135,7 +136,8 @@ TEST(RaceScenario, SeededScriptedRaceReproducesFrameByFrame) {
     const std::vector<std::string> expected = LoadExpected(name);
     ASSERT_FALSE(expected.empty()) << "no recording; run with SPRAYDASH_RECORD_RACE=1";
     ASSERT_EQ(lines.size(), expected.size());
-    for (size_t i = 0; i < lines.size(); ++i) ASSERT_EQ(lines[i], expected[i]) << "first difference";
+    for (size_t i = 0; i < lines.size(); ++i)
+        ASSERT_EQ(lines[i], expected[i]) << "first difference";
 }
 
 TEST(RaceScenario, SameSeedAndScriptGiveTheSameRace) {
@@ -162,8 +164,7 @@ struct Outcome {
 };
 
 // Runs up to Frames frames, the controls chosen each frame by Script, noting the outcomes.
-template <class Script>
-Outcome RunRace(RaceWorld& world, int frames, Script script) {
+template <class Script> Outcome RunRace(RaceWorld& world, int frames, Script script) {
     Outcome out;
     bool wasWrecked = false;
     for (int frame = 0; frame < frames; ++frame) {
@@ -182,7 +183,7 @@ Outcome RunRace(RaceWorld& world, int frames, Script script) {
     return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST(RaceScenario, FullThrottleFinishesLevelOne) {
     RaceWorld world;

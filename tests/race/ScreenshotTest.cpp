@@ -20,7 +20,7 @@ using namespace racetest;
 namespace {
 
 struct Area {
-    int Left, Top, Right, Bottom;  // Right and Bottom exclusive
+    int Left, Top, Right, Bottom; // Right and Bottom exclusive
     bool Contains(int x, int y) const { return x >= Left && x < Right && y >= Top && y < Bottom; }
 };
 
@@ -56,7 +56,7 @@ struct ShotFixture : ::testing::Test {
     void SetUp() override {
         world.Start(42u);
         world.SkipIntro();
-        SpawnChance.fill(0);  // only what the test puts on the river
+        SpawnChance.fill(0); // only what the test puts on the river
         PlayerBoat->X = 380;
         PlayerBoat->Speed = 12;
     }
@@ -69,7 +69,8 @@ struct ShotFixture : ::testing::Test {
         const int w = s.Width(), h = s.Height();
         std::vector<uint16_t> frame(size_t(w) * size_t(h));
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) frame[size_t(y) * size_t(w) + size_t(x)] = s.PixelAt(x, y);
+            for (int x = 0; x < w; ++x)
+                frame[size_t(y) * size_t(w) + size_t(x)] = s.PixelAt(x, y);
 
         const std::string reference = std::string(SPRAYDASH_SOURCE_DIR) + "/tests/golden/" + name + ".png";
         const char* update = std::getenv("SPRAYDASH_UPDATE_GOLDEN");
@@ -113,7 +114,7 @@ struct ShotFixture : ::testing::Test {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ShotFixture, BusyRiverWithWakesExplosionAndPanels) {
     Put(rkBoat4, 200, 150)->DriftY = -2;
@@ -140,8 +141,9 @@ TEST_F(ShotFixture, EachPowerUpOnTheBoatAndOnThePanel) {
         TPowerUp Kind;
         const char* Name;
     };
-    for (const Case c : {Case{TPowerUp::Gun, "race-powerup-gun"}, Case{TPowerUp::Engine, "race-powerup-engine"},
-                         Case{TPowerUp::Shield, "race-powerup-shield"}}) {
+    for (const Case c :
+         {Case{TPowerUp::Gun, "race-powerup-gun"}, Case{TPowerUp::Engine, "race-powerup-engine"},
+          Case{TPowerUp::Shield, "race-powerup-shield"}}) {
         PlayerBoat->HasGun = PlayerBoat->HasEngine = PlayerBoat->HasShield = false;
         PlayerBoat->GainPowerUp(c.Kind);
         world.Steps(3, {.Up = true, .Fire = true});
@@ -149,7 +151,7 @@ TEST_F(ShotFixture, EachPowerUpOnTheBoatAndOnThePanel) {
     }
     PlayerBoat->GainPowerUp(TPowerUp::Gun);
     PlayerBoat->GainPowerUp(TPowerUp::Shield);
-    Put(rkFlag, PlayerBoat->X + 5, 300);  // in the line of fire: the beam explodes it
+    Put(rkFlag, PlayerBoat->X + 5, 300); // in the line of fire: the beam explodes it
     world.Steps(3, {.Up = true, .Fire = true});
     Shot("race-all-powerups-firing");
 }

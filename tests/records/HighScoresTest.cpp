@@ -19,7 +19,9 @@ void StartUp() {
 }
 
 // What the game does at exit.
-void Exit() { EXPECT_TRUE(SaveOptionsAndHighScores()); }
+void Exit() {
+    EXPECT_TRUE(SaveOptionsAndHighScores());
+}
 
 std::string DefaultHsFile() {
     std::string out;
@@ -90,7 +92,8 @@ TEST_F(HighScoresTest, InsertionRanksTiesBelowAndTheBestFirst) {
         EXPECT_EQ(HighScores[kSpareSlot].Score, 500);
     }
     // Several equal scores: the newcomer goes below all of them, the older ones keep their order.
-    for (int r = 1; r <= 10; ++r) HighScores[r] = THighScore{"OLD" + std::to_string(r), r <= 4 ? 800 : 100, 0, 0};
+    for (int r = 1; r <= 10; ++r)
+        HighScores[r] = THighScore{"OLD" + std::to_string(r), r <= 4 ? 800 : 100, 0, 0};
     InsertHighScore("NEW", 800);
     EXPECT_EQ(HighScores[1].Name, "OLD1");
     EXPECT_EQ(HighScores[4].Name, "OLD4");
@@ -102,7 +105,8 @@ TEST_F(HighScoresTest, CheckStringFoldsNamesAndOnlyTheDigitsThatFit) {
     ResetHighScores();
     std::string defaults = BuildHighScoreCheck();
     EXPECT_EQ(defaults.size(), 9u);
-    for (char c : defaults) EXPECT_GE(static_cast<unsigned char>(c), 32);
+    for (char c : defaults)
+        EXPECT_GE(static_cast<unsigned char>(c), 32);
 
     struct Case {
         const char* label;
@@ -119,12 +123,14 @@ TEST_F(HighScoresTest, CheckStringFoldsNamesAndOnlyTheDigitsThatFit) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        for (int r = 1; r <= 10; ++r) HighScores[r] = THighScore{};
+        for (int r = 1; r <= 10; ++r)
+            HighScores[r] = THighScore{};
         HighScores[1] = THighScore{c.firstName, c.firstScore, 0, 0};
         EXPECT_EQ(BuildHighScoreCheck(), c.expected);
     }
     // Ten empty names give the empty check string, which a missing options file matches.
-    for (int r = 1; r <= 10; ++r) HighScores[r] = THighScore{"", 100 * r, 0, 0};
+    for (int r = 1; r <= 10; ++r)
+        HighScores[r] = THighScore{"", 100 * r, 0, 0};
     HighScoreCheck.clear();
     EXPECT_TRUE(HighScoreCheckMatches());
 }
@@ -165,7 +171,8 @@ TEST_F(HighScoresTest, ShortFileLeavesTheMissingLinesEmptyAndZero) {
     ReadHighScoresFile("BOB\r\n700\r\n1\r\n2\r\nEVE\r\n");
     EXPECT_EQ(HighScores[1], (THighScore{"BOB", 700, 1, 2}));
     EXPECT_EQ(HighScores[2], (THighScore{"EVE", 0, 0, 0}));
-    for (int r = 3; r <= 10; ++r) EXPECT_EQ(HighScores[r], THighScore{}) << r;
+    for (int r = 3; r <= 10; ++r)
+        EXPECT_EQ(HighScores[r], THighScore{}) << r;
 }
 
 TEST_F(HighScoresTest, DamagedNumberLineRaisesWhenReadAndFallsBackToDefaultsAtStartUp) {
@@ -207,8 +214,8 @@ TEST(TextReaderTest, ReadsStringsAndIntegersByTheSaveFileRules) {
         {"LF only", "Name\n12\n-3\n", "Name", 12, -3},
         {"blanks around numbers", "Name\r\n  12  trailing\r\n\t-3\r\n", "Name", 12, -3},
         {"empty number line takes the next number", "Name\r\n\r\n12\r\n-3\r\n", "Name", 12, -3},
-        {"over-long token keeps its rest in the line",
-         "Name\r\n" + std::string(31, '0') + "12345\r\n7\r\n", "Name", 1, 7},
+        {"over-long token keeps its rest in the line", "Name\r\n" + std::string(31, '0') + "12345\r\n7\r\n",
+         "Name", 1, 7},
         {"end of file", "Name", "Name", 0, 0},
         {"lone CR stays in the name", "Na\rme\r\n1\r\n2\r\n", "Na\rme", 1, 2},
         {"plus sign", "N\r\n+5\r\n2\r\n", "N", 5, 2},
@@ -238,4 +245,4 @@ TEST(TextReaderTest, RejectsNumbersThatDoNotConvert) {
     EXPECT_EQ(v, INT32_MIN);
 }
 
-}  // namespace
+} // namespace

@@ -6,14 +6,12 @@
 
 #include <chrono>
 
-namespace {
-
-}  // namespace
+namespace {} // namespace
 
 // Readable failures for split URLs.
 void PrintTo(const TUrlParts& u, std::ostream* os) {
-    *os << "{" << u.Protocol << ", " << u.User << ", " << u.Password << ", " << u.Host << ", " << u.Path << ", "
-        << u.Document << ", " << u.Params << ", " << u.Port << "}";
+    *os << "{" << u.Protocol << ", " << u.User << ", " << u.Password << ", " << u.Host << ", " << u.Path
+        << ", " << u.Document << ", " << u.Params << ", " << u.Port << "}";
 }
 
 namespace {
@@ -71,10 +69,12 @@ TEST(HttpRequestTest, SendsExactlyTheRequestLinesInOrder) {
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(server.Requests()[0], "GET /a/b.pl?x&y=1 HTTP/1.1\r\n"
                                     "Content-Type: text/html\r\n"
-                                    "Host: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n"
-                                    "Accept: text/html, */*\r\n"
-                                    "User-Agent: Mozilla/3.0 (compatible; Spray Dash)\r\n"
-                                    "\r\n");
+                                    "Host: 127.0.0.1:" +
+                                        std::to_string(server.Port()) +
+                                        "\r\n"
+                                        "Accept: text/html, */*\r\n"
+                                        "User-Agent: Mozilla/3.0 (compatible; Spray Dash)\r\n"
+                                        "\r\n");
 }
 
 TEST(HttpResponseTest, ReadsBodiesByLengthChunksOrUntilClose) {
@@ -88,7 +88,8 @@ TEST(HttpResponseTest, ReadsBodiesByLengthChunksOrUntilClose) {
         {"content length", {Ok("Content-Length: 5\r\n", "hello")}, "hello"},
         {"content length with trailing bytes ignored", {Ok("Content-Length: 3\r\n", "abcdef")}, "abc"},
         {"chunked 5 and 0", {Ok("Transfer-Encoding: chunked\r\n", "5\r\nhello\r\n0\r\n\r\n")}, "hello"},
-        {"chunked with extension", {Ok("Transfer-Encoding: chunked\r\n", "3;x=y\r\nabc\r\n2\r\nde\r\n0\r\n\r\n")},
+        {"chunked with extension",
+         {Ok("Transfer-Encoding: chunked\r\n", "3;x=y\r\nabc\r\n2\r\nde\r\n0\r\n\r\n")},
          "abcde"},
         {"until close", {Ok("", "all of it"), true}, "all of it"},
         {"zero length", {Ok("Content-Length: 0\r\n", "")}, ""},
@@ -128,11 +129,14 @@ TEST(HttpResponseTest, BodiesOverTheCapAreRefusedWhateverWayTheyCome) {
         {"length one over", {Ok("Content-Length: 17\r\n", seventeen)}, false},
         {"absurd length, nothing sent", {Ok("Content-Length: 999999999\r\n", "x")}, false},
         {"chunks adding up to the cap",
-         {Ok("Transfer-Encoding: chunked\r\n", "8\r\nssssssss\r\n8\r\nssssssss\r\n0\r\n\r\n")}, true},
+         {Ok("Transfer-Encoding: chunked\r\n", "8\r\nssssssss\r\n8\r\nssssssss\r\n0\r\n\r\n")},
+         true},
         {"chunks each under it, together over",
-         {Ok("Transfer-Encoding: chunked\r\n", "a\r\nssssssssss\r\na\r\nssssssssss\r\n0\r\n\r\n")}, false},
+         {Ok("Transfer-Encoding: chunked\r\n", "a\r\nssssssssss\r\na\r\nssssssssss\r\n0\r\n\r\n")},
+         false},
         {"one chunk of 17",
-         {Ok("Transfer-Encoding: chunked\r\n", "11\r\n" + seventeen + "\r\n0\r\n\r\n")}, false},
+         {Ok("Transfer-Encoding: chunked\r\n", "11\r\n" + seventeen + "\r\n0\r\n\r\n")},
+         false},
         {"absurd chunk size", {Ok("Transfer-Encoding: chunked\r\n", "FFFFFFFFFFFF\r\nx")}, false},
         {"until close at the cap", {Ok("", sixteen), true}, true},
         {"until close one over", {Ok("", seventeen), true}, false},
@@ -292,9 +296,11 @@ TEST(HttpFailureTest, BrokenExchangesFail) {
 }
 
 TEST(HttpCookieTest, CookiesComeBackToMatchingUrlsForTheRun) {
-    TLoopbackServer server({{Ok("Set-Cookie: sid=abc; Path=/cgi\r\nSet-Cookie: theme=dark; Path=/\r\nContent-Length: 0\r\n", "")},
-                            {Ok("Content-Length: 0\r\n", "")},
-                            {Ok("Content-Length: 0\r\n", "")}});
+    TLoopbackServer server(
+        {{Ok("Set-Cookie: sid=abc; Path=/cgi\r\nSet-Cookie: theme=dark; Path=/\r\nContent-Length: 0\r\n",
+             "")},
+         {Ok("Content-Length: 0\r\n", "")},
+         {Ok("Content-Length: 0\r\n", "")}});
     ASSERT_TRUE(server.Ok());
     THttpClient client;
     client.GetToString(server.Url("/cgi/version.pl?show"));
@@ -317,4 +323,4 @@ TEST(HttpCookieTest, CookiesComeBackToMatchingUrlsForTheRun) {
     EXPECT_EQ(jar.HeaderFor("WWW.Scores.test", "/x"), "b=2");
 }
 
-}  // namespace
+} // namespace

@@ -18,7 +18,7 @@ struct TReply {
 
 // Accepts connections for at most 20 seconds and hands each to a handler; records every request.
 class TLoopbackServer {
-public:
+  public:
     using THandler = std::function<void(platform::TTcpSocket&, TLoopbackServer&)>;
 
     explicit TLoopbackServer(THandler handler) : Handler(std::move(handler)) {
@@ -45,7 +45,9 @@ public:
     bool Ok() const { return Listening; }
     uint16_t Port() const { return Listener.Port(); }
     // An absolute URL of this server for the given path and query.
-    std::string Url(const std::string& target) const { return "http://127.0.0.1:" + std::to_string(Port()) + target; }
+    std::string Url(const std::string& target) const {
+        return "http://127.0.0.1:" + std::to_string(Port()) + target;
+    }
     // Connections accepted so far (reuse tests count them).
     int Accepted() const { return AcceptCount; }
     // Every request head received so far, in order.
@@ -85,7 +87,7 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 
-private:
+  private:
     void Run() {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (!Stop && std::chrono::steady_clock::now() < deadline) {

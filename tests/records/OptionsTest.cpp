@@ -8,7 +8,7 @@
 namespace {
 
 class OptionsTest : public SaveDirTest {
-protected:
+  protected:
     void SetUp() override {
         SaveDirTest::SetUp();
         Options = TGameOptions{};
@@ -87,19 +87,22 @@ TEST_F(OptionsTest, DamagedFlagLinesTakeTheirDefaultsAndReadingGoesOn) {
     testing::internal::CaptureStderr();
     LoadOptions();
     const std::string said = testing::internal::GetCapturedStderr();
-    for (const char* line : {"line 1", "line 2", "line 3"}) EXPECT_NE(said.find(line), std::string::npos) << said;
+    for (const char* line : {"line 1", "line 2", "line 3"})
+        EXPECT_NE(said.find(line), std::string::npos) << said;
     EXPECT_NE(said.find("Data/Save/options"), std::string::npos);
     EXPECT_EQ(HighScoreCheck, "check");
 }
 
 TEST_F(OptionsTest, AddInfoTakesLettersAndSpacesUpToTenCharacters) {
     Options.AddInfo = "_______";
-    for (char c : std::string("abcd")) EditAddInfo(c);
-    EXPECT_EQ(Options.AddInfo, "_______abc");  // only three fit after the default
+    for (char c : std::string("abcd"))
+        EditAddInfo(c);
+    EXPECT_EQ(Options.AddInfo, "_______abc"); // only three fit after the default
 
     Options.AddInfo = "";
-    for (char c : std::string("a1B!-z _9\t")) EditAddInfo(c);
-    EXPECT_EQ(Options.AddInfo, "aBz ");  // digits and punctuation refused, case kept
+    for (char c : std::string("a1B!-z _9\t"))
+        EditAddInfo(c);
+    EXPECT_EQ(Options.AddInfo, "aBz "); // digits and punctuation refused, case kept
 
     Options.AddInfo = "__";
     EditAddInfo('\b');
@@ -109,4 +112,4 @@ TEST_F(OptionsTest, AddInfoTakesLettersAndSpacesUpToTenCharacters) {
     EXPECT_EQ(Options.AddInfo, "");
 }
 
-}  // namespace
+} // namespace

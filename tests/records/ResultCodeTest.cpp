@@ -14,8 +14,11 @@ TEST(ResultCodeTest, DecodesWhatTheGameEncodesBackIntoTheSameRecord) {
         std::string addInfo;
     };
     const Case cases[] = {
-        {"AB", 1500, "_______"}, {"", 0, "_______"}, {"a|b=c", -250, "x|y=z"},
-        {"|score=1|k", 9, "|z=0"}, {"\xE9t\xE9", 2147483647, "Go Team"},
+        {"AB", 1500, "_______"},
+        {"", 0, "_______"},
+        {"a|b=c", -250, "x|y=z"},
+        {"|score=1|k", 9, "|z=0"},
+        {"\xE9t\xE9", 2147483647, "Go Team"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -34,15 +37,16 @@ TEST(ResultCodeTest, DecodesWhatTheGameEncodesBackIntoTheSameRecord) {
     std::string out;
     EXPECT_TRUE(DecodeResultCode("GC2VD", out));
     EXPECT_EQ(out, "abc");
-    EXPECT_FALSE(DecodeResultCode("GC2VI", out));  // I is not a symbol
-    EXPECT_FALSE(DecodeResultCode("9C2VD", out));  // a 1 in the padding
-    EXPECT_FALSE(DecodeResultCode("A", out));      // not whole bytes
+    EXPECT_FALSE(DecodeResultCode("GC2VI", out)); // I is not a symbol
+    EXPECT_FALSE(DecodeResultCode("9C2VD", out)); // a 1 in the padding
+    EXPECT_FALSE(DecodeResultCode("A", out));     // not whole bytes
     TSubmittedResult r;
     std::string error;
-    for (const char* bad : {"", "type=0|name=X|score=|key=S|p=|add=|z=", "type=0|name=X|score=1|key=s|p=|add=|z=",
-                            "type=0|name=X|score=1|key=S|p=|add=|z=01", "name=X|score=1|key=S|p=|add=|z="}) {
+    for (const char* bad :
+         {"", "type=0|name=X|score=|key=S|p=|add=|z=", "type=0|name=X|score=1|key=s|p=|add=|z=",
+          "type=0|name=X|score=1|key=S|p=|add=|z=01", "name=X|score=1|key=S|p=|add=|z="}) {
         EXPECT_FALSE(ParseResultRecord(bad, r, error)) << bad;
     }
 }
 
-}  // namespace
+} // namespace

@@ -16,8 +16,8 @@ TEST(ResultCodeTest, EncodesBytesAsBitsAndFiveBitSymbols) {
     EXPECT_EQ(ToBitString(""), "");
     EXPECT_EQ(BitsToBase32(""), "");
     EXPECT_EQ(BitsToBase32("11111"), "9");
-    EXPECT_EQ(BitsToBase32("1"), "B");        // padded in front to 00001
-    EXPECT_EQ(BitsToBase32("x0000"), "S");    // anything but "0" is a 1 bit: 10000 = 16
+    EXPECT_EQ(BitsToBase32("1"), "B");     // padded in front to 00001
+    EXPECT_EQ(BitsToBase32("x0000"), "S"); // anything but "0" is a 1 bit: 10000 = 16
 }
 
 TEST(ResultCodeTest, BuildsThePaddedRecordAndItsCode) {
@@ -31,7 +31,8 @@ TEST(ResultCodeTest, BuildsThePaddedRecordAndItsCode) {
     const Case cases[] = {
         {"49 characters get one zero", "AB", 1500, "_______",
          "type=0|name=AB|score=1500|key=S|p=|add=_______|z=0"},
-        {"46 characters get four zeros", "", 1500, "abcdef", "type=0|name=|score=1500|key=S|p=|add=abcdef|z=0000"},
+        {"46 characters get four zeros", "", 1500, "abcdef",
+         "type=0|name=|score=1500|key=S|p=|add=abcdef|z=0000"},
         {"empty name", "", 0, "_______", "type=0|name=|score=0|key=S|p=|add=_______|z=0"},
         {"separators unescaped", "a|b=c", 7, "x|y=z", "type=0|name=a|b=c|score=7|key=S|p=|add=x|y=z|z=000"},
         {"negative score", "NEG", -250, "", "type=0|name=NEG|score=-250|key=S|p=|add=|z=00"},
@@ -84,7 +85,7 @@ TEST(ResultSubmissionTest, WebPagesOpenThroughTheDesktopWithoutAShell) {
     ScoreServerHost = savedHost;
     platform::RecordOpenedUrls(nullptr);
     EXPECT_EQ(opened, (std::vector<std::string>{"http://scores.test/cgi/version.pl?prg=SprayDash&show&type=0",
-                                                 "http://scores.test"}));
+                                                "http://scores.test"}));
 }
 
-}  // namespace
+} // namespace

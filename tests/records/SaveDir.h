@@ -9,10 +9,11 @@
 
 // Changes into an empty temporary folder for the test and back (removing it) afterwards.
 class SaveDirTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Previous = std::filesystem::current_path();
-        std::string name = std::string("spraydash-records-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::string name = std::string("spraydash-records-") +
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name();
         for (char& c : name)
             if (c == '/') c = '_';
         Dir = std::filesystem::temp_directory_path() / name;

@@ -5,11 +5,11 @@
 
 #include "app/Navigation.h"
 #include "race/RaceState.h"
-#include "stage/GameState.h"
 #include "records/HighScores.h"
 #include "records/Http.h"
 #include "records/Options.h"
 #include "records/ResultSubmission.h"
+#include "stage/GameState.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,8 @@ namespace {
 
 // Lets the main menu's opening animation finish (clicks are ignored while it runs).
 void WaitForMainMenu(GameHarness& h) {
-    for (int i = 0; i < 2000 && (ScreenMode != smMainMenu || MenuAnimPhase() != 0); ++i) h.Step();
+    for (int i = 0; i < 2000 && (ScreenMode != smMainMenu || MenuAnimPhase() != 0); ++i)
+        h.Step();
     ASSERT_EQ(ScreenMode, smMainMenu);
     ASSERT_EQ(MenuAnimPhase(), 0);
 }
@@ -57,37 +58,40 @@ TEST(RecordsScenarioTest, SentResultAppearsOnTheWorldPage) {
     ScoreKeyLetter = 'S';
 
     WaitForMainMenu(h);
-    Choose(h, 1);  // start
+    Choose(h, 1); // start
     ASSERT_EQ(ScreenMode, smBoatChoice);
     h.Step();
-    Choose(h, 7);  // the first boat
+    Choose(h, 7); // the first boat
     ASSERT_EQ(ScreenMode, smRace);
     h.Steps(100);
-    Score = 4321;  // as if earned on the river
+    Score = 4321; // as if earned on the river
 
-    h.CloseWindow();  // during a race: the finish-race question
+    h.CloseWindow(); // during a race: the finish-race question
     h.Step();
     ASSERT_EQ(DialogKind, 4);
     Choose(h, 1);
-    ASSERT_EQ(DialogKind, 5);  // a top-ten result: enter the name
+    ASSERT_EQ(DialogKind, 5); // a top-ten result: enter the name
     h.Type("RIVERKING");
     h.Step();
     Choose(h, HoverIndex);
-    ASSERT_EQ(DialogKind, 6);  // send it?
-    EXPECT_EQ(HighScores[3].Name, "RIVERKING");  // below 5000 and 4500
+    ASSERT_EQ(DialogKind, 6);                   // send it?
+    EXPECT_EQ(HighScores[3].Name, "RIVERKING"); // below 5000 and 4500
     h.Step();
     Choose(h, 1);
     // Back to the main menu, whose opening animation then leads to the high-score screen.
-    for (int i = 0; i < 2000 && ScreenMode != smHighScores; ++i) h.Step();
+    for (int i = 0; i < 2000 && ScreenMode != smHighScores; ++i)
+        h.Step();
     EXPECT_EQ(ScreenMode, smHighScores);
 
     THttpClient browser;
     std::string page = browser.GetToString(WorldHighScoreUrl());
     ScoreServerHost = savedHost;
     ScoreKeyLetter = savedKey;
-    EXPECT_NE(page.find("<td class=\"name\">RIVERKING</td><td class=\"score\">4321</td><td class=\"info\">_______</td>"),
-              std::string::npos)
+    EXPECT_NE(
+        page.find(
+            "<td class=\"name\">RIVERKING</td><td class=\"score\">4321</td><td class=\"info\">_______</td>"),
+        std::string::npos)
         << page;
 }
 
-}  // namespace
+} // namespace

@@ -36,7 +36,14 @@ class ScoreServerProcess {
         // SPRAYDASH_SCORES_PROGRAM runs another build of it (an installed or a sanitized one).
         const char* program = std::getenv("SPRAYDASH_SCORES_PROGRAM");
         std::vector<std::string> args = {program && *program ? program : SPRAYDASH_SCORESERVER,
-                                         "--listen", "127.0.0.1:0", "--db", Db, "--key", "S", "--port-file", portFile};
+                                         "--listen",
+                                         "127.0.0.1:0",
+                                         "--db",
+                                         Db,
+                                         "--key",
+                                         "S",
+                                         "--port-file",
+                                         portFile};
         args.insert(args.end(), Extra.begin(), Extra.end());
         std::vector<char*> argv;
         for (std::string& a : args)

@@ -16,8 +16,8 @@ class ShellTest : public SaveDirTest {};
 TEST_F(ShellTest, OpensTheUrlWithoutAShellAndWithoutWaiting) {
     std::string fake = (Dir / "xdg-open").string();
     std::string log = (Dir / "opened.txt").string();
-    WriteFile(fake, "#!/bin/sh\nPATH=/usr/bin:/bin\nprintf '%s|' \"$#\" \"$@\" > '" + log + ".part'\nmv '" + log + ".part' '" + log +
-                        "'\nexec >/dev/null 2>&1 </dev/null\nsleep 2\n");
+    WriteFile(fake, "#!/bin/sh\nPATH=/usr/bin:/bin\nprintf '%s|' \"$#\" \"$@\" > '" + log + ".part'\nmv '" +
+                        log + ".part' '" + log + "'\nexec >/dev/null 2>&1 </dev/null\nsleep 2\n");
     std::filesystem::permissions(fake, std::filesystem::perms::owner_all);
     const char* oldPath = std::getenv("PATH");
     std::string savedPath = oldPath ? oldPath : "";
@@ -30,7 +30,7 @@ TEST_F(ShellTest, OpensTheUrlWithoutAShellAndWithoutWaiting) {
     auto took = std::chrono::steady_clock::now() - start;
     setenv("PATH", savedPath.c_str(), 1);
     EXPECT_TRUE(started);
-    EXPECT_LT(took, std::chrono::milliseconds(1500));  // the opener is still sleeping
+    EXPECT_LT(took, std::chrono::milliseconds(1500)); // the opener is still sleeping
 
     std::string seen;
     for (int i = 0; i < 250 && seen.empty(); ++i) {
@@ -49,4 +49,4 @@ TEST_F(ShellTest, MissingOpenerIsReportedNotRaised) {
     setenv("PATH", savedPath.c_str(), 1);
 }
 
-}  // namespace
+} // namespace

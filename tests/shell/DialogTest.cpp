@@ -1,10 +1,10 @@
 // Dialogs over the menus and the race: the exit and clear-table questions with their saved
 // ranges, the finish-race and send questions, and the name entry.
 #include "ShellFixture.h"
-#include "stage/Dialogs.h"
 #include "race/Boat.h"
 #include "race/RaceState.h"
 #include "records/HighScores.h"
+#include "stage/Dialogs.h"
 
 namespace {
 
@@ -16,7 +16,8 @@ struct Dialogs : ShellFixture {
         ASSERT_EQ(ScreenMode, smBoatChoice);
         ClickSlot(7);
         ASSERT_EQ(ScreenMode, smRace);
-        for (int i = 0; i < 400 && DialogKind == 1; ++i) game->Step();
+        for (int i = 0; i < 400 && DialogKind == 1; ++i)
+            game->Step();
         ASSERT_EQ(DialogKind, 0);
     }
 };
@@ -58,7 +59,8 @@ TEST_F(Dialogs, ExitYesSavesTheTableWithItsCheckStringAndEnds) {
     EXPECT_TRUE(game->Form().Terminated());
     // Yes saves before the form goes: the options file's check string is of the table saved beside it.
     EXPECT_NE(game->Dir().ReadSave("hs").find("ALICE\r\n4900\r\n"), std::string::npos);
-    EXPECT_NE(game->Dir().ReadSave("options").find("\r\n" + BuildHighScoreCheck() + "\r\n"), std::string::npos);
+    EXPECT_NE(game->Dir().ReadSave("options").find("\r\n" + BuildHighScoreCheck() + "\r\n"),
+              std::string::npos);
 }
 
 TEST_F(Dialogs, ClearTableQuestionResetsOnYes) {
@@ -168,7 +170,7 @@ TEST_F(Dialogs, MinimisingOverTheFinishQuestionLeavesTheGunSilent) {
     PlayerBoat->Firing = true;
     OpenDialog(dkFinishRace);
     ASSERT_EQ(HoverIndex, 2);
-    std::vector<bool> shot;  // play (true) and stop (false) of "Shot", in order
+    std::vector<bool> shot; // play (true) and stop (false) of "Shot", in order
     SoundListener = [&](const std::string& name, bool play) {
         if (name == "Shot") shot.push_back(play);
     };
@@ -192,7 +194,8 @@ TEST_F(Dialogs, YesAndNoTogetherInTheFinishQuestionOpenTheNameEntry) {
     game->Window().SetKey('N', true);
     game->Step();
     EXPECT_EQ(DialogKind, 5) << "the name is still to be typed";
-    for (int r = 1; r <= 10; ++r) EXPECT_EQ(HighScores[size_t(r)].Name, before[size_t(r)].Name) << r;
+    for (int r = 1; r <= 10; ++r)
+        EXPECT_EQ(HighScores[size_t(r)].Name, before[size_t(r)].Name) << r;
 }
 
 TEST_F(Dialogs, YesAndNoTogetherInTheClearQuestionStayInTheHighScores) {
@@ -209,4 +212,4 @@ TEST_F(Dialogs, YesAndNoTogetherInTheClearQuestionStayInTheHighScores) {
     EXPECT_EQ(ScreenMode, smHighScores) << "No did not go on to leave the screen";
 }
 
-}  // namespace
+} // namespace

@@ -12,7 +12,8 @@ using MainMenu = ShellFixture;
 TEST_F(MainMenu, IntroSlidesButtonsToRestAt556After61Frames) {
     ASSERT_EQ(ScreenMode, smMainMenu);
     ASSERT_EQ(MenuAnimPhase(), 1);
-    for (int slot = 1; slot <= 6; ++slot) EXPECT_EQ(Buttons[size_t(slot)]->X, 800) << slot;
+    for (int slot = 1; slot <= 6; ++slot)
+        EXPECT_EQ(Buttons[size_t(slot)]->X, 800) << slot;
     int panelFrames = 0;
     while (MenuAnimPhase() == 1) {
         game->Step();
@@ -25,7 +26,8 @@ TEST_F(MainMenu, IntroSlidesButtonsToRestAt556After61Frames) {
         if (MenuAnimPhase() == 3) ++buttonFrames;
     }
     EXPECT_EQ(buttonFrames, 61);
-    for (int slot = 1; slot <= 6; ++slot) EXPECT_EQ(Buttons[size_t(slot)]->X, 556) << slot;
+    for (int slot = 1; slot <= 6; ++slot)
+        EXPECT_EQ(Buttons[size_t(slot)]->X, 556) << slot;
     // The upper panel (100 high) comes down 1.75 a frame from -100: 58 frames (100 / 1.75 =
     // 57.1), resting at -100 + 58 x 1.75 = 1.5. The lower one (50 high) rises 7/6 a frame from
     // 600 and is done after 43 frames (50 / (7/6) = 42.9) at 600 - 43 x 7/6 = 549.83.
@@ -206,4 +208,4 @@ TEST_F(MainMenu, EnterThatLeavesTheOptionsStaysInTheMenu) {
     EXPECT_EQ(Buttons[7], nullptr) << "the options buttons are gone";
 }
 
-}  // namespace
+} // namespace

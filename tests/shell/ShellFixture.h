@@ -12,14 +12,14 @@
 #include "app/Navigation.h"
 #include "app/Screens.h"
 #include "engine/PictureCollection.h"
-#include "stage/CaptionSprite.h"
 #include "platform/KeyCodes.h"
+#include "stage/CaptionSprite.h"
 #include "stage/GameSound.h"
 #include "stage/GameState.h"
 
 struct ShellFixture : ::testing::Test {
     std::unique_ptr<GameHarness> game;
-    std::vector<std::string> sounds;  // every sound played, in order
+    std::vector<std::string> sounds; // every sound played, in order
 
     void SetUp() override {
         game = std::make_unique<GameHarness>();

@@ -17,7 +17,7 @@ using soundtest::Pcm16;
 namespace {
 
 class MixerTest : public ::testing::Test {
-protected:
+  protected:
     soundtest::OfflineAudio offline;
     std::shared_ptr<AudioOutput> out = AudioOutput::Acquire();
 
@@ -36,7 +36,8 @@ protected:
     std::vector<int16_t> Render(int frames) { return soundtest::Render(*out, frames); }
     static std::vector<int16_t> Left(const std::vector<int16_t>& s) {
         std::vector<int16_t> l;
-        for (size_t i = 0; i < s.size(); i += 2) l.push_back(s[i]);
+        for (size_t i = 0; i < s.size(); i += 2)
+            l.push_back(s[i]);
         return l;
     }
     static uint32_t Status(SoundBuffer& b) {
@@ -51,7 +52,8 @@ TEST_F(MixerTest, OneShotPlaysItsSamplesExactlyThenFallsSilentAndIdle) {
     ASSERT_EQ(b->Play(false), kAudioOk);
     EXPECT_EQ(Status(*b), kBufferPlaying);
     const auto s = Render(8);
-    EXPECT_EQ(s, (std::vector<int16_t>{100, 100, -200, -200, 300, 300, 32767, 32767, -32768, -32768, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(s, (std::vector<int16_t>{100, 100, -200, -200, 300, 300, 32767, 32767, -32768, -32768, 0, 0, 0,
+                                       0, 0, 0}));
     EXPECT_EQ(Status(*b), 0u);
 }
 
@@ -66,16 +68,14 @@ TEST_F(MixerTest, LoopedVoiceWrapsToItsStartAndKeepsPlaying) {
 }
 
 TEST_F(MixerTest, PanAndVolumeAttenuateInHundredthsOfADecibel) {
-    struct Case { int32_t pan, volume; double left, right; };
+    struct Case {
+        int32_t pan, volume;
+        double left, right;
+    };
     const Case cases[] = {
-        {0, 0, 10000, 10000},
-        {kPanRight, 0, 0, 10000},       // hard right silences the left side
-        {kPanLeft, 0, 10000, 0},
-        {2000, 0, 1000, 10000},         // 20 dB off the left
-        {-600, 0, 10000, 5012},
-        {0, -2000, 1000, 1000},
-        {0, kVolumeMin, 0, 0},
-        {2000, -2000, 100, 1000},
+        {0, 0, 10000, 10000},    {kPanRight, 0, 0, 10000}, // hard right silences the left side
+        {kPanLeft, 0, 10000, 0}, {2000, 0, 1000, 10000},   // 20 dB off the left
+        {-600, 0, 10000, 5012},  {0, -2000, 1000, 1000},   {0, kVolumeMin, 0, 0}, {2000, -2000, 100, 1000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "pan " << c.pan << " volume " << c.volume);
@@ -95,7 +95,8 @@ TEST_F(MixerTest, EightBitStereoAtHalfRateIsConvertedAndInterpolated) {
     auto b = Make(bytes, {2, 8, kRate / 2});
     b->Play(false);
     const auto s = Render(6);
-    EXPECT_EQ(s, (std::vector<int16_t>{2560, -2560, 3840, -3840, 5120, -5120, 6400, -6400, 7680, -7680, 7680, -7680}));
+    EXPECT_EQ(s, (std::vector<int16_t>{2560, -2560, 3840, -3840, 5120, -5120, 6400, -6400, 7680, -7680, 7680,
+                                       -7680}));
 }
 
 TEST_F(MixerTest, FrequencyOverridesTheSamplesOwnRate) {
@@ -103,7 +104,7 @@ TEST_F(MixerTest, FrequencyOverridesTheSamplesOwnRate) {
     ASSERT_EQ(b->SetFrequency(kRate * 2), kAudioOk);
     b->Play(false);
     EXPECT_EQ(Left(Render(5)), (std::vector<int16_t>{0, 2000, 4000, 6000, 0}));
-    ASSERT_EQ(b->SetFrequency(0), kAudioOk);  // back to the samples' rate
+    ASSERT_EQ(b->SetFrequency(0), kAudioOk); // back to the samples' rate
     b->SetCurrentPosition(0);
     b->Play(false);
     EXPECT_EQ(Left(Render(3)), (std::vector<int16_t>{0, 1000, 2000}));
@@ -126,7 +127,7 @@ TEST_F(MixerTest, StopKeepsThePositionAndSetPositionRewinds) {
     b->Play(false);
     EXPECT_EQ(Left(Render(2)), (std::vector<int16_t>{3, 4}));
     b->Stop();
-    b->SetCurrentPosition(2);  // byte offset: the second sample
+    b->SetCurrentPosition(2); // byte offset: the second sample
     b->Play(false);
     EXPECT_EQ(Left(Render(2)), (std::vector<int16_t>{2, 3}));
 }
@@ -138,7 +139,7 @@ TEST_F(MixerTest, DuplicateSharesSamplesWithItsOwnPositionAndSettings) {
     main->SetVolume(kVolumeMin);
     main->Play(false);
     EXPECT_EQ(Left(Render(2)), (std::vector<int16_t>{0, 0}));
-    dup->Play(false);  // full volume, from its own start
+    dup->Play(false); // full volume, from its own start
     EXPECT_EQ(Left(Render(3)), (std::vector<int16_t>{10, 20, 30}));
     EXPECT_EQ(Status(*main), 0u);
     EXPECT_EQ(Status(*dup), kBufferPlaying);
@@ -156,7 +157,8 @@ TEST_F(MixerTest, ReplayingAFinishedOneShotStartsOver) {
 TEST_F(MixerTest, UnplayableBuffersAndSettingsAreRefused) {
     std::unique_ptr<SoundBuffer> b;
     const PcmFormat bad[] = {{1, 24, kRate}, {3, 16, kRate}, {0, 16, kRate}, {1, 16, 50}, {1, 16, 300000}};
-    for (const PcmFormat& f : bad) EXPECT_NE(out->CreateBuffer(f, 16, b), kAudioOk) << f.Channels << "/" << f.BitsPerSample;
+    for (const PcmFormat& f : bad)
+        EXPECT_NE(out->CreateBuffer(f, 16, b), kAudioOk) << f.Channels << "/" << f.BitsPerSample;
     EXPECT_NE(out->CreateBuffer({1, 16, kRate}, 0, b), kAudioOk);
     auto ok = Make(Pcm16({1}));
     EXPECT_EQ(ok->SetPan(kPanRight + 1), kAudioInvalidParam);
@@ -174,12 +176,13 @@ TEST_F(MixerTest, LostOutputIsReportedOnceAndPlayingGoesOn) {
 
 TEST_F(MixerTest, ManyQueuedOperationsBeforeARenderAreAllApplied) {
     auto b = Make(Pcm16({9, 9}));
-    for (int i = 0; i < 20000; ++i) b->SetPan(i % 2 ? 0 : 100);  // far more than the queue holds
+    for (int i = 0; i < 20000; ++i)
+        b->SetPan(i % 2 ? 0 : 100); // far more than the queue holds
     b->Play(false);
     EXPECT_EQ(Left(Render(1)), (std::vector<int16_t>{9}));
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -197,7 +200,7 @@ TEST(MixerThread, HandOffSurvivesBusyGameThreadAndReportsEndedSounds) {
     ASSERT_FALSE(out->Offline());
 
     std::vector<std::unique_ptr<SoundBuffer>> buffers;
-    const auto samples = Pcm16(std::vector<int16_t>(out->Rate() / 100, 1000));  // 10 ms
+    const auto samples = Pcm16(std::vector<int16_t>(out->Rate() / 100, 1000)); // 10 ms
     for (int i = 0; i < 6; ++i) {
         std::unique_ptr<SoundBuffer> b;
         ASSERT_EQ(out->CreateBuffer({1, 16, out->Rate()}, uint32_t(samples.size()), b), kAudioOk);
@@ -214,9 +217,15 @@ TEST(MixerThread, HandOffSurvivesBusyGameThreadAndReportsEndedSounds) {
     for (int i = 0; i < 20000; ++i) {
         SoundBuffer& b = *buffers[next() % buffers.size()];
         switch (next() % 6) {
-        case 0: b.Play(next() % 4 == 0); break;
-        case 1: b.Stop(); break;
-        case 2: b.SetPan(int32_t(next() % 20001) - 10000); break;
+        case 0:
+            b.Play(next() % 4 == 0);
+            break;
+        case 1:
+            b.Stop();
+            break;
+        case 2:
+            b.SetPan(int32_t(next() % 20001) - 10000);
+            break;
         case 3: {
             std::unique_ptr<SoundBuffer> d;
             if (out->DuplicateBuffer(b, d) == kAudioOk) {
@@ -225,12 +234,19 @@ TEST(MixerThread, HandOffSurvivesBusyGameThreadAndReportsEndedSounds) {
             }
             break;
         }
-        case 4: if (!copies.empty()) copies.erase(copies.begin()); break;  // destroyed while playing
-        case 5: { uint32_t s; b.GetStatus(s); break; }
+        case 4:
+            if (!copies.empty()) copies.erase(copies.begin());
+            break; // destroyed while playing
+        case 5: {
+            uint32_t s;
+            b.GetStatus(s);
+            break;
+        }
         }
     }
     copies.clear();
-    for (auto& b : buffers) b->Stop();
+    for (auto& b : buffers)
+        b->Stop();
     buffers[0]->SetCurrentPosition(0);
     buffers[0]->Play(false);
     uint32_t status = kBufferPlaying;
@@ -254,4 +270,4 @@ TEST(MixerThread, HandOffSurvivesBusyGameThreadAndReportsEndedSounds) {
     SongFree(song);
 }
 
-}  // namespace
+} // namespace

@@ -8,15 +8,15 @@
 #include "SoundFixtures.h"
 #include "engine/StreamReader.h"
 #include "platform/Music.h"
-#include "stage/GameState.h"
 #include "records/Music.h"
 #include "records/Options.h"
+#include "stage/GameState.h"
 
 namespace {
 
 // A library that records calls and reports whatever order the test sets.
 class MusicRules : public ::testing::Test {
-protected:
+  protected:
     std::vector<std::string> loads;
     std::vector<uint32_t> freed;
     int plays = 0, orderReads = 0;
@@ -59,8 +59,9 @@ TEST_F(MusicRules, ScreenModeChoosesTheModule) {
     PlayScreenMusic();
     ScreenMode = smOptions;
     PlayScreenMusic();
-    EXPECT_EQ(loads, (std::vector<std::string>{"Data/Music/Menu.xm", "Data/Music/Race.xm", "Data/Music/Menu.xm"}));
-    EXPECT_EQ(freed, (std::vector<uint32_t>{1, 2}));  // each load releases the song before it
+    EXPECT_EQ(loads,
+              (std::vector<std::string>{"Data/Music/Menu.xm", "Data/Music/Race.xm", "Data/Music/Menu.xm"}));
+    EXPECT_EQ(freed, (std::vector<uint32_t>{1, 2})); // each load releases the song before it
     EXPECT_EQ(plays, 3);
     EXPECT_EQ(SongHandle, 3u);
 }
@@ -79,13 +80,14 @@ TEST_F(MusicRules, OrderSequenceZeroOneTwoZeroRestartsAtTheSecondZero) {
     EXPECT_EQ(SongLastOrder, 0);
     EXPECT_EQ(plays, 2);
     EXPECT_EQ(freed, (std::vector<uint32_t>{1}));
-    KeepMusicGoing();  // the new song at order 0 is not restarted again
+    KeepMusicGoing(); // the new song at order 0 is not restarted again
     EXPECT_EQ(loads.size(), 2u);
 }
 
 TEST_F(MusicRules, ModuleThatStaysAtOrderZeroIsNeverRestarted) {
     PlayScreenMusic();
-    for (int i = 0; i < 100; ++i) KeepMusicGoing();
+    for (int i = 0; i < 100; ++i)
+        KeepMusicGoing();
     EXPECT_EQ(loads.size(), 1u);
 }
 
@@ -109,7 +111,7 @@ TEST_F(MusicRules, SwitchingOffAndOnRestartsFromTheBeginning) {
     StopMusic();
     EXPECT_EQ(SongHandle, 0u);
     EXPECT_EQ(freed, (std::vector<uint32_t>{1}));
-    StopMusic();  // nothing left to release
+    StopMusic(); // nothing left to release
     EXPECT_EQ(freed.size(), 1u);
     PlayScreenMusic();
     EXPECT_EQ(SongLastOrder, 0);
@@ -133,8 +135,10 @@ TEST_F(MusicRules, ModuleFromAResourceUsesTheResourceLoader) {
 }
 
 std::filesystem::path WriteTemp(const std::string& name, const std::vector<uint8_t>& bytes) {
-    auto path = std::filesystem::temp_directory_path() / ("spraydash_music_" + std::to_string(::getpid()) + name);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    auto path =
+        std::filesystem::temp_directory_path() / ("spraydash_music_" + std::to_string(::getpid()) + name);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path;
 }
 
@@ -145,7 +149,7 @@ TEST(MusicPlayer, MissingOrBrokenFilesLoadAsNoSong) {
     std::filesystem::remove(junk);
     EXPECT_EQ(platform::SongLoadFromResource("NotRegistered"), 0u);
     EXPECT_EQ(platform::SongGetOrder(12345), 0);
-    platform::SongPlay(12345);  // unknown handles are ignored
+    platform::SongPlay(12345); // unknown handles are ignored
     platform::SongFree(12345);
 }
 
@@ -158,7 +162,7 @@ TEST(MusicPlayer, PlayingSongAdvancesThroughItsOrdersAndWrapsToZero) {
     ASSERT_NE(song, 0u);
     platform::SongPlay(song);
     std::vector<int32_t> seen;
-    for (int i = 0; i < 40; ++i) {  // 10 ms steps
+    for (int i = 0; i < 40; ++i) { // 10 ms steps
         soundtest::Render(*out, soundtest::kRate / 100);
         const int32_t o = platform::SongGetOrder(song);
         if (seen.empty() || seen.back() != o) seen.push_back(o);
@@ -169,7 +173,7 @@ TEST(MusicPlayer, PlayingSongAdvancesThroughItsOrdersAndWrapsToZero) {
     platform::SongFree(song);
     EXPECT_EQ(platform::LoadedSongCount(), before - 1);
     EXPECT_EQ(platform::SongGetOrder(song), 0);
-    soundtest::Render(*out, 100);  // the mixer lets go of it safely
+    soundtest::Render(*out, 100); // the mixer lets go of it safely
 }
 
 TEST(MusicPlayer, KeepMusicGoingRestartsARealSongWhenItWraps) {
@@ -197,7 +201,7 @@ TEST(MusicPlayer, FreeingTheLastSongReleasesTheOutputItHeld) {
         platform::RegisterSongResource("HOLD", soundtest::TinyModule(1));
         song = platform::SongLoadFromResource("HOLD");
         ASSERT_NE(song, 0u);
-        platform::SongPlay(song);  // the song is now the output's only user
+        platform::SongPlay(song); // the song is now the output's only user
     }
     platform::SongFree(song);
     // Back on the real output (none under the test driver): no offline output was left behind.
@@ -211,4 +215,4 @@ TEST(MusicPlayer, RegisteredResourceLoads) {
     platform::SongFree(song);
 }
 
-}  // namespace
+} // namespace

@@ -25,7 +25,7 @@ std::vector<uint8_t> WavFile(const std::vector<uint8_t>& format, const std::vect
     w.Chars("fmt ");
     w.U32(uint32_t(format.size()));
     w.Bytes(format);
-    w.Chars("LIST");  // a chunk packers must skip
+    w.Chars("LIST"); // a chunk packers must skip
     w.U32(3);
     w.Bytes({1, 2, 3, 0});
     w.Chars("data");
@@ -37,13 +37,14 @@ std::vector<uint8_t> WavFile(const std::vector<uint8_t>& format, const std::vect
 }
 
 class SoundCommands : public ::testing::Test {
-protected:
+  protected:
     fs::path dir = fs::temp_directory_path() / ("spraydash_sdasset_" + std::to_string(::getpid()));
     void SetUp() override { fs::create_directories(dir / "wav"); }
     void TearDown() override { fs::remove_all(dir); }
 
     void Write(const fs::path& p, const std::vector<uint8_t>& bytes) {
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
     void WriteText(const fs::path& p, const std::string& text) { std::ofstream(p) << text; }
     std::vector<uint8_t> Read(const fs::path& p) {
@@ -52,19 +53,18 @@ protected:
     }
 
     const std::vector<uint8_t> shot = soundtest::Pcm16({100, -100, 2000, -2000, 5});
-    const std::vector<uint8_t> engine{0x80, 0x90, 0x70, 0x80, 0xA0, 0x60, 0x81};  // 8-bit stereo, odd length
+    const std::vector<uint8_t> engine{0x80, 0x90, 0x70, 0x80, 0xA0, 0x60, 0x81}; // 8-bit stereo, odd length
 
     // The two test sounds and a manifest naming them (with the lines a manifest may also hold).
     fs::path MakeManifest() {
         Write(dir / "wav" / "shot.wav", WavFile(MakePcmFormat(1, 22050, 16), shot));
         std::vector<uint8_t> e = engine;
-        e.pop_back();  // whole frames only
+        e.pop_back(); // whole frames only
         Write(dir / "wav" / "engine.wav", WavFile(MakePcmFormat(2, 11025, 8), e));
-        WriteText(dir / "sounds.txt",
-                  "# game sounds\n\n"
-                  "picture Logo logo.png 0 0 0 0 clFuchsia 0 1\n"
-                  "sound Shot\twav/shot.wav 0 3\r\n"
-                  "  sound Engine wav/engine.wav 1 0\n");
+        WriteText(dir / "sounds.txt", "# game sounds\n\n"
+                                      "picture Logo logo.png 0 0 0 0 clFuchsia 0 1\n"
+                                      "sound Shot\twav/shot.wav 0 3\r\n"
+                                      "  sound Engine wav/engine.wav 1 0\n");
         return dir / "sounds.txt";
     }
 };
@@ -130,7 +130,10 @@ TEST_F(SoundCommands, BadInputFailsWithAReason) {
     std::vector<uint8_t> cut = WavFile(MakePcmFormat(1, 8000, 16), shot);
     cut.resize(cut.size() - 4);
     Write(dir / "wav" / "cut.wav", cut);
-    struct Case { const char* manifest; const char* reason; };
+    struct Case {
+        const char* manifest;
+        const char* reason;
+    };
     const Case cases[] = {
         {"sound A wav/missing.wav 0 0\n", "cannot read"},
         {"sound A wav/ok.wav 2 0\n", "expected: sound"},
@@ -155,5 +158,5 @@ TEST_F(SoundCommands, BadInputFailsWithAReason) {
     EXPECT_NE(err.str().find("Cannot open file"), std::string::npos) << err.str();
 }
 
-}  // namespace
+} // namespace
 #endif

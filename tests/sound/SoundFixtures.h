@@ -33,7 +33,9 @@ inline TWave MonoWave(const std::vector<int16_t>& samples, uint32_t rate = kRate
 }
 
 // A constant 16-bit mono wave of n samples.
-inline TWave FlatWave(size_t n, int16_t value = 1000) { return MonoWave(std::vector<int16_t>(n, value)); }
+inline TWave FlatWave(size_t n, int16_t value = 1000) {
+    return MonoWave(std::vector<int16_t>(n, value));
+}
 
 // Puts the process's sound output into offline mode for the lifetime of the object.
 struct OfflineAudio {
@@ -81,23 +83,25 @@ inline std::vector<uint8_t> TinyModule(int orders) {
     w.Chars(std::string(20, ' '));
     w.U16(0x0104);
     w.U32(276);
-    w.U16(uint16_t(orders));  // song length
-    w.U16(0);                 // restart position
-    w.U16(2);                 // channels
-    w.U16(uint16_t(orders));  // patterns
-    w.U16(0);                 // instruments
-    w.U16(1);                 // linear frequencies
-    w.U16(1);                 // ticks per row
-    w.U16(250);               // BPM
-    for (int i = 0; i < 256; ++i) w.U8(uint8_t(i < orders ? i : 0));
+    w.U16(uint16_t(orders)); // song length
+    w.U16(0);                // restart position
+    w.U16(2);                // channels
+    w.U16(uint16_t(orders)); // patterns
+    w.U16(0);                // instruments
+    w.U16(1);                // linear frequencies
+    w.U16(1);                // ticks per row
+    w.U16(250);              // BPM
+    for (int i = 0; i < 256; ++i)
+        w.U8(uint8_t(i < orders ? i : 0));
     for (int p = 0; p < orders; ++p) {
         w.U32(9);
         w.U8(0);
-        w.U16(4);      // rows
-        w.U16(4 * 2);  // packed size: an empty packed note per channel and row
-        for (int i = 0; i < 8; ++i) w.U8(0x80);
+        w.U16(4);     // rows
+        w.U16(4 * 2); // packed size: an empty packed note per channel and row
+        for (int i = 0; i < 8; ++i)
+            w.U8(0x80);
     }
     return w.Data();
 }
 
-}  // namespace soundtest
+} // namespace soundtest

@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "SoundFixtures.h"
+#include "records/Options.h"
 #include "stage/Game.h"
 #include "stage/GameSound.h"
-#include "records/Options.h"
 
 using soundtest::FlatWave;
 using soundtest::SoundRig;
@@ -18,13 +18,15 @@ constexpr uint32_t kBusy = platform::kBufferPlaying | platform::kBufferLooping;
 
 int BusyCount(TWaveCollectionItem& item) {
     int n = 0;
-    for (auto& b : item.PlayBuffers()) n += (b->Status() & kBusy) ? 1 : 0;
+    for (auto& b : item.PlayBuffers())
+        n += (b->Status() & kBusy) ? 1 : 0;
     return n;
 }
 
 std::vector<TDirectSoundBuffer*> Buffers(const TWaveCollectionItem& item) {
     std::vector<TDirectSoundBuffer*> v;
-    for (auto& b : item.PlayBuffers()) v.push_back(b.get());
+    for (auto& b : item.PlayBuffers())
+        v.push_back(b.get());
     return v;
 }
 
@@ -94,7 +96,8 @@ TEST(WaveListFile, MissingFileRaisesCannotOpen) {
         c.LoadListFile("no/such/Sounds.dxw");
         FAIL() << "no error";
     } catch (const EFOpenError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Cannot open file \"no/such/Sounds.dxw\". ", 0), 0u) << e.what();
+        EXPECT_EQ(std::string(e.what()).rfind("Cannot open file \"no/such/Sounds.dxw\". ", 0), 0u)
+            << e.what();
     }
 }
 
@@ -107,7 +110,7 @@ TEST(WaveListFind, IgnoresCaseAndPrefersTheLaterNamedItem) {
     second.SetName("WAVE");
     EXPECT_EQ(&c.FindItem("Wave"), &second);
     first.SetName("x");
-    first.SetName("wave");  // named last now
+    first.SetName("wave"); // named last now
     EXPECT_EQ(&c.FindItem("WaVe"), &first);
     try {
         c.FindItem("Missing");
@@ -128,22 +131,23 @@ TEST(WavePlayback, LimitOfTwoUsesTwoBuffersAndRestartsTheOldestOnTheThirdPlay) {
     const auto after = Buffers(item);
     ASSERT_EQ(after.size(), 2u);
     EXPECT_EQ(after[0], firstTwo[1]);
-    EXPECT_EQ(after[1], firstTwo[0]);  // restarted and moved to the end
+    EXPECT_EQ(after[1], firstTwo[0]); // restarted and moved to the end
     EXPECT_EQ(BusyCount(item), 2);
 }
 
 TEST(WavePlayback, NoLimitAddsABufferPerOverlapAndReusesIdleOnesFirst) {
     SoundRig rig;
     auto& item = rig.Add("Duck", FlatWave(100));
-    for (int i = 0; i < 3; ++i) item.StartPlayback();
+    for (int i = 0; i < 3; ++i)
+        item.StartPlayback();
     EXPECT_EQ(item.PlayBuffers().size(), 3u);
     EXPECT_EQ(BusyCount(item), 3);
-    rig.Render(200);  // all three have finished
+    rig.Render(200); // all three have finished
     EXPECT_EQ(BusyCount(item), 0);
     const auto before = Buffers(item);
     item.StartPlayback();
     item.StartPlayback();
-    EXPECT_EQ(Buffers(item), before);  // the first two idle buffers, no new ones
+    EXPECT_EQ(Buffers(item), before); // the first two idle buffers, no new ones
     EXPECT_EQ(BusyCount(item), 2);
 }
 
@@ -154,8 +158,8 @@ TEST(WavePlayback, TwoOverlappingCopiesAreMixedTogether) {
     rig.Render(5);
     item.StartPlayback();
     const auto s = rig.Render(8);
-    EXPECT_EQ(s[0], 2000);   // both copies
-    EXPECT_EQ(s[10], 1000);  // the first ended after ten samples
+    EXPECT_EQ(s[0], 2000);  // both copies
+    EXPECT_EQ(s[10], 1000); // the first ended after ten samples
 }
 
 TEST(WavePlayback, LoopedSoundPlayedTwiceKeepsOneLoopRestartedFromTheStart) {
@@ -167,7 +171,8 @@ TEST(WavePlayback, LoopedSoundPlayedTwiceKeepsOneLoopRestartedFromTheStart) {
     EXPECT_TRUE(item.PlayBuffers().empty());
     EXPECT_EQ(item.MainBuffer()->Status(), kBusy);
     const auto s = rig.Render(5);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(s[i * 2], std::vector<int16_t>({1, 2, 3, 4, 1})[i]);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(s[i * 2], std::vector<int16_t>({1, 2, 3, 4, 1})[i]);
 }
 
 TEST(WavePlayback, StopSilencesEveryCopyAndKeepsTheBuffers) {
@@ -185,7 +190,7 @@ TEST(WavePlayback, ChangingTheLimitDropsThePlayBuffers) {
     SoundRig rig;
     auto& item = rig.Add("Flag", FlatWave(1000));
     item.StartPlayback();
-    item.SetMaxPlayingCount(-4);  // stored as 0: unchanged, buffers stay
+    item.SetMaxPlayingCount(-4); // stored as 0: unchanged, buffers stay
     EXPECT_EQ(item.MaxPlayingCount(), 0);
     EXPECT_EQ(item.PlayBuffers().size(), 1u);
     item.SetMaxPlayingCount(1);
@@ -194,7 +199,7 @@ TEST(WavePlayback, ChangingTheLimitDropsThePlayBuffers) {
 
 TEST(WavePlayback, ItemWithoutADataChunkGetsNoBufferAndFailsToStopWhileReady) {
     SoundRig rig;
-    TByteWriter payload;  // "fmt " but no "data"
+    TByteWriter payload; // "fmt " but no "data"
     payload.Chars("RIFF");
     payload.U32(4 + 8 + 16);
     payload.Chars("WAVE");
@@ -217,7 +222,7 @@ TEST(WavePlayback, ItemWithoutADataChunkGetsNoBufferAndFailsToStopWhileReady) {
     EXPECT_TRUE(item.Wave().Data().empty());
     EXPECT_TRUE(item.Ready());
     EXPECT_EQ(item.MainBuffer(), nullptr);
-    item.StartPlayback();  // a one-shot does nothing
+    item.StartPlayback(); // a one-shot does nothing
     EXPECT_TRUE(item.PlayBuffers().empty());
     Game.WaveList = &rig.list;
     Options.SoundOn = 1;
@@ -234,7 +239,7 @@ TEST(WavePlayback, UnplayableFormatCannotBeMade) {
     SoundRig rig;
     TWave wave = FlatWave(10);
     std::vector<uint8_t> fmt = wave.FormatBlock();
-    fmt[14] = 24;  // 24 bits per sample
+    fmt[14] = 24; // 24 bits per sample
     wave.SetFormatBlock(fmt);
     try {
         rig.Add("Odd", wave);
@@ -246,7 +251,7 @@ TEST(WavePlayback, UnplayableFormatCannotBeMade) {
 
 // The game's entry points over the form's wave list.
 class GameSoundTest : public ::testing::Test {
-protected:
+  protected:
     SoundRig rig;
     void SetUp() override {
         Game.WaveList = &rig.list;
@@ -265,7 +270,7 @@ TEST_F(GameSoundTest, PlaySoundNeverOverlapsAOneShotWithItself) {
     PlaySound("bonus");
     EXPECT_EQ(item.PlayBuffers().size(), 1u);
     EXPECT_EQ(BusyCount(item), 1);
-    EXPECT_EQ(rig.Render(1)[0], 500);  // one copy, not two
+    EXPECT_EQ(rig.Render(1)[0], 500); // one copy, not two
 }
 
 TEST_F(GameSoundTest, StopSoundSilencesIt) {
@@ -307,7 +312,7 @@ TEST_F(GameSoundTest, LostOutputRestoresOnceAndRebuildsTheMainBuffers) {
 }
 
 TEST(SoundDevice, WithoutAnOutputTheGameRunsSilently) {
-    platform::AudioOutput::UseOffline(0);  // the real output: the test driver has none
+    platform::AudioOutput::UseOffline(0); // the real output: the test driver has none
     int form = 0;
     TDXSound sound(&form);
     TDXWaveList list;
@@ -360,11 +365,11 @@ TEST(SoundDevice, NoticesGoToListenersLastRegisteredFirst) {
         sound.RegisterNotifyEvent(&a);
         sound.RegisterNotifyEvent(&b);
         sound.InitializeSound();
-        EXPECT_EQ(log, (std::vector<std::string>{"b:initializing", "a:initializing", "b:initialize", "a:initialize",
-                                                 "b:restore", "a:restore"}));
+        EXPECT_EQ(log, (std::vector<std::string>{"b:initializing", "a:initializing", "b:initialize",
+                                                 "a:initialize", "b:restore", "a:restore"}));
         log.clear();
         Recorder late("late", &log);
-        sound.RegisterNotifyEvent(&late);  // an initialised device brings it up to date at once
+        sound.RegisterNotifyEvent(&late); // an initialised device brings it up to date at once
         sound.UnRegisterNotifyEvent(&late);
         EXPECT_EQ(log, (std::vector<std::string>{"late:initialize", "late:restore", "late:finalize"}));
         log.clear();
@@ -388,7 +393,7 @@ TEST(SoundDevice, ListBoundToAReadyDeviceBuildsMainBuffersRightAfterLoading) {
         ASSERT_NE(list.Items.Items(i)->MainBuffer(), nullptr);
         EXPECT_TRUE(list.Items.Items(i)->MainBuffer()->Made());
     }
-    sound.FinalizeSound();  // the finalize notice detaches: buffers gone, items not ready
+    sound.FinalizeSound(); // the finalize notice detaches: buffers gone, items not ready
     EXPECT_FALSE(list.Items.Items(0)->Ready());
     EXPECT_EQ(list.Items.Items(0)->MainBuffer(), nullptr);
 }
@@ -406,4 +411,4 @@ TEST(SoundDevice, DestroyingTheDeviceUnbindsTheList) {
     EXPECT_EQ(list.Items.DXSound(), nullptr);
 }
 
-}  // namespace
+} // namespace

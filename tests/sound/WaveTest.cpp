@@ -37,20 +37,32 @@ TWave Load(const std::vector<uint8_t>& bytes) {
 const std::vector<uint8_t> kFmt = MakePcmFormat(1, 22050, 16);
 
 TEST(WavePayload, ReadsFormatAndSamplesSkippingOtherChunksByTheirExactLength) {
-    struct Case { const char* what; std::vector<uint8_t> bytes; std::vector<uint8_t> format, data; };
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        std::vector<uint8_t> format, data;
+    };
     const std::vector<uint8_t> samples{1, 2, 3, 4};
     const Case cases[] = {
         {"plain", Payload().Chunk("fmt ", kFmt).Chunk("data", samples).Bytes(), kFmt, samples},
-        {"other chunk between", Payload().Chunk("fmt ", kFmt).Chunk("LIST", {9, 9, 9}).Chunk("data", samples).Bytes(),
-         kFmt, samples},  // odd length, no pad byte
+        {"other chunk between",
+         Payload().Chunk("fmt ", kFmt).Chunk("LIST", {9, 9, 9}).Chunk("data", samples).Bytes(), kFmt,
+         samples}, // odd length, no pad byte
         {"data before fmt", Payload().Chunk("data", samples).Chunk("fmt ", kFmt).Bytes(), kFmt, samples},
         {"no data chunk", Payload().Chunk("fmt ", kFmt).Bytes(), kFmt, {}},
-        {"18-byte format block", Payload().Chunk("fmt ", {1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x44, 0xAC, 0, 0, 2, 0, 16, 0, 0, 0})
-                                     .Chunk("data", samples).Bytes(),
-         {1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x44, 0xAC, 0, 0, 2, 0, 16, 0, 0, 0}, samples},
-        {"zero identifier ends the chunks", Payload().Chunk("fmt ", kFmt).Raw({0, 0, 0, 0, 4, 0, 0, 0}).Chunk("data", samples).Bytes(),
-         kFmt, {}},
-        {"short trailing header", Payload().Chunk("fmt ", kFmt).Chunk("data", samples).Raw({'x', 'y'}).Bytes(), kFmt, samples},
+        {"18-byte format block",
+         Payload()
+             .Chunk("fmt ", {1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x44, 0xAC, 0, 0, 2, 0, 16, 0, 0, 0})
+             .Chunk("data", samples)
+             .Bytes(),
+         {1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x44, 0xAC, 0, 0, 2, 0, 16, 0, 0, 0},
+         samples},
+        {"zero identifier ends the chunks",
+         Payload().Chunk("fmt ", kFmt).Raw({0, 0, 0, 0, 4, 0, 0, 0}).Chunk("data", samples).Bytes(),
+         kFmt,
+         {}},
+        {"short trailing header",
+         Payload().Chunk("fmt ", kFmt).Chunk("data", samples).Raw({'x', 'y'}).Bytes(), kFmt, samples},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -61,7 +73,12 @@ TEST(WavePayload, ReadsFormatAndSamplesSkippingOtherChunksByTheirExactLength) {
 }
 
 TEST(WavePayload, BadPayloadsRaiseTheirErrors) {
-    struct Case { const char* what; std::vector<uint8_t> bytes; const char* message; bool invalid; };
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        const char* message;
+        bool invalid;
+    };
     std::vector<uint8_t> notRiff = Payload().Chunk("fmt ", kFmt).Bytes();
     notRiff[0] = 'X';
     std::vector<uint8_t> notWave = Payload().Chunk("fmt ", kFmt).Bytes();
@@ -130,7 +147,8 @@ TEST(WaveStorage, GrowsInBlocksOf8096Bytes) {
     const std::vector<uint8_t> chunk(100, 7);
     w.AppendData(chunk.data(), chunk.size());
     EXPECT_EQ(w.DataCapacity(), 8096u);
-    for (int i = 0; i < 80; ++i) w.AppendData(chunk.data(), chunk.size());  // 8100 bytes
+    for (int i = 0; i < 80; ++i)
+        w.AppendData(chunk.data(), chunk.size()); // 8100 bytes
     EXPECT_EQ(w.Data().size(), 8100u);
     EXPECT_EQ(w.DataCapacity(), 2 * 8096u);
 }
@@ -149,11 +167,11 @@ TEST(WaveFormatBlock, DecodesPlainAndExtensiblePcm) {
     ext.U16(22);
     ext.U16(16);
     ext.U32(4);
-    ext.U32(1);  // subformat: PCM
+    ext.U32(1); // subformat: PCM
     ext.Bytes(std::vector<uint8_t>(12, 0));
     ASSERT_TRUE(ReadWaveFormat(ext.Data(), f));
     EXPECT_TRUE(f.Pcm);
     EXPECT_FALSE(ReadWaveFormat({1, 0, 1, 0}, f));
 }
 
-}  // namespace
+} // namespace

@@ -32,7 +32,7 @@ std::string CurrentTestName() {
         if (c == '/') c = '_';
     return n;
 }
-}  // namespace
+} // namespace
 
 ScratchGameDir::ScratchGameDir(const std::string& name) {
     previous_ = fs::current_path();
@@ -73,7 +73,8 @@ GameHarness::GameHarness(HarnessOptions options) : dir_(options.Name), clock_(op
     ResetGameState();
     ResetRaceState();
     window_.SetForeground(options.KeepFocus);
-    for (const auto& [name, bytes] : options.Saves) dir_.WriteSave(name, bytes);
+    for (const auto& [name, bytes] : options.Saves)
+        dir_.WriteSave(name, bytes);
     form_ = std::make_unique<TMForm>(window_);
 }
 
@@ -93,12 +94,14 @@ bool GameHarness::Step(int lagCount) {
 }
 
 void GameHarness::Steps(int frames) {
-    for (int i = 0; i < frames; ++i) Step(1);
+    for (int i = 0; i < frames; ++i)
+        Step(1);
 }
 
 void GameHarness::Pump() {
     platform::Event e;
-    while (!form_->Terminated() && window_.PollEvent(e)) form_->HandleEvent(e);
+    while (!form_->Terminated() && window_.PollEvent(e))
+        form_->HandleEvent(e);
 }
 
 void GameHarness::KeyDown(int key, bool alt) {

@@ -16,7 +16,7 @@
 // A scratch working directory: Data/Res and Data/Music link to the built data, Data/Save is
 // empty (or seeded by the test). The previous working directory comes back on destruction.
 class ScratchGameDir {
-public:
+  public:
     explicit ScratchGameDir(const std::string& name = "");
     ~ScratchGameDir();
     const std::filesystem::path& Path() const { return path_; }
@@ -26,20 +26,20 @@ public:
     std::string ReadSave(const std::string& name) const;
     bool SaveExists(const std::string& name) const;
 
-private:
+  private:
     std::filesystem::path path_;
     std::filesystem::path previous_;
 };
 
 struct HarnessOptions {
-    std::string Name;            // scratch folder name (defaults to the running test's name)
+    std::string Name; // scratch folder name (defaults to the running test's name)
     uint32_t ClockStartMs = 1000;
     bool KeepFocus = true;
-    std::map<std::string, std::string> Saves;  // files put into Data/Save before start-up
+    std::map<std::string, std::string> Saves; // files put into Data/Save before start-up
 };
 
 class GameHarness {
-public:
+  public:
     explicit GameHarness(HarnessOptions options = {});
     ~GameHarness();
 
@@ -76,7 +76,7 @@ public:
     // A digest of the back surface's pixels.
     uint64_t BackSurfaceDigest();
 
-private:
+  private:
     ScratchGameDir dir_;
     platform::HeadlessWindow window_;
     platform::FakeClock clock_;

@@ -16,13 +16,14 @@ namespace {
 
 // A scratch tree with an "installed" data folder, a folder to run from and a home.
 class DataLocationTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         root_ = fs::path(SPRAYDASH_BINARY_DIR) / "test-scratch" /
                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
         fs::remove_all(root_);
         installed_ = root_ / "usr/share/spraydash";
-        for (const char* sub : {"Res", "Music", "Fonts"}) fs::create_directories(installed_ / "Data" / sub);
+        for (const char* sub : {"Res", "Music", "Fonts"})
+            fs::create_directories(installed_ / "Data" / sub);
         Touch(installed_ / "Data/Res/Res1.dxg");
         cwd_ = root_ / "somewhere";
         fs::create_directories(cwd_);
@@ -108,7 +109,7 @@ TEST(UserGameFolder, FollowsTheDesktopRulesForTheDataHome) {
     } cases[] = {
         {"/data", "/home/ann", "/data/spraydash"},
         {"", "/home/ann", "/home/ann/.local/share/spraydash"},
-        {"relative/dir", "/home/ann", "/home/ann/.local/share/spraydash"},  // a relative value is invalid
+        {"relative/dir", "/home/ann", "/home/ann/.local/share/spraydash"}, // a relative value is invalid
         {"", "", ""},
     };
     for (const auto& c : cases)
@@ -116,7 +117,8 @@ TEST(UserGameFolder, FollowsTheDesktopRulesForTheDataHome) {
 }
 
 TEST(InstalledDataFolder, IsFoundBesideTheProgramThroughTheInstallLayout) {
-    EXPECT_EQ(platform::InstalledDataFolder("/opt/sd/bin", "../share/spraydash"), fs::path("/opt/sd/share/spraydash"));
+    EXPECT_EQ(platform::InstalledDataFolder("/opt/sd/bin", "../share/spraydash"),
+              fs::path("/opt/sd/share/spraydash"));
     EXPECT_EQ(platform::InstalledDataFolder("", "../share/spraydash"), fs::path());
 }
 
@@ -138,4 +140,4 @@ TEST(WindowIcon, IsSetFromAPngAndSilentlySkippedWhenMissingOrDamaged) {
     EXPECT_EQ(window.IconWidth(), 16);
 }
 
-}  // namespace
+} // namespace

@@ -9,7 +9,9 @@ namespace {
 
 TEST(Tour, ReadsEveryStepKindAndIgnoresComments) {
     std::string error = "x";
-    const auto steps = ParseTour("# intro\nshot main-menu\nmove 670 265  # high scores\nclick\n\nkey Escape\nkey n\nclose\nexit\n", &error);
+    const auto steps = ParseTour(
+        "# intro\nshot main-menu\nmove 670 265  # high scores\nclick\n\nkey Escape\nkey n\nclose\nexit\n",
+        &error);
     EXPECT_EQ(error, "");
     ASSERT_EQ(steps.size(), 7u);
     EXPECT_EQ(steps[0].Kind, TourStep::Shot);
@@ -24,7 +26,8 @@ TEST(Tour, ReadsEveryStepKindAndIgnoresComments) {
 }
 
 TEST(Tour, RejectsBadLinesNamingTheLine) {
-    for (const char* text : {"move 800 10", "move 10", "key F13", "key", "shot ../x", "shot", "shot x y", "jump", "click twice"}) {
+    for (const char* text : {"move 800 10", "move 10", "key F13", "key", "shot ../x", "shot", "shot x y",
+                             "jump", "click twice"}) {
         std::string error;
         EXPECT_TRUE(ParseTour(std::string("exit\n") + text + "\n", &error).empty()) << text;
         EXPECT_NE(error.find("line 2"), std::string::npos) << text << ": " << error;
@@ -63,7 +66,8 @@ TEST(CaptureMatch, TellsTheScreenFromBlackAndFromAnotherPicture) {
         {"a black screen", platform::RgbaImage{800, 600, std::vector<uint8_t>(800 * 600 * 4, 0)}, false},
         {"another picture", Frame(800, 600, 0, 0, 20), false},
     };
-    for (const auto& c : cases) EXPECT_EQ(CompareCapture(c.Capture, reference).Shows(), c.Shows) << c.What;
+    for (const auto& c : cases)
+        EXPECT_EQ(CompareCapture(c.Capture, reference).Shows(), c.Shows) << c.What;
 }
 
-}  // namespace
+} // namespace

@@ -26,10 +26,11 @@ std::string ReadFile(const fs::path& p) {
 }
 
 class WindowSettingsFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         root_ = fs::path(SPRAYDASH_BINARY_DIR) / "test-scratch" /
-                ("window-settings-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                ("window-settings-" +
+                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(root_);
         file_ = root_ / "Data/Save/window";
     }
@@ -65,8 +66,8 @@ TEST(WindowSettingsText, HalfASizeOrHalfAPlaceIsNotRemembered) {
 }
 
 TEST(WindowSettingsText, DamagedLinesAreRefusedWithTheirLine) {
-    const char* damaged[] = {"width=abc\n", "width=0\n", "width=-800\n", "x=12px\n", "maximized=2\n",
-                             "renderer=opengl\n", "width=800\nnonsense\n", "height=\n"};
+    const char* damaged[] = {"width=abc\n",   "width=0\n",         "width=-800\n",          "x=12px\n",
+                             "maximized=2\n", "renderer=opengl\n", "width=800\nnonsense\n", "height=\n"};
     for (const char* text : damaged) {
         WindowSettings s;
         std::string error;
@@ -80,7 +81,8 @@ TEST(WindowSettingsText, WritesOnlyWhatIsKnown) {
     s.HasSize = true;
     s.WindowSize = {1024, 768};
     s.Renderer = RendererChoice::Accelerated;
-    EXPECT_EQ(platform::FormatWindowSettings(s), "width=1024\nheight=768\nmaximized=0\nrenderer=accelerated\n");
+    EXPECT_EQ(platform::FormatWindowSettings(s),
+              "width=1024\nheight=768\nmaximized=0\nrenderer=accelerated\n");
     EXPECT_EQ(platform::FormatWindowSettings(WindowSettings{}), "maximized=0\n");
 }
 
@@ -150,8 +152,8 @@ StartWindow Start(int w, int h, bool centred, int x = 0, int y = 0, bool maximiz
 }
 
 bool operator==(const StartWindow& a, const StartWindow& b) {
-    return a.WindowSize == b.WindowSize && a.Centred == b.Centred && (a.Centred || (a.X == b.X && a.Y == b.Y)) &&
-           a.Maximized == b.Maximized;
+    return a.WindowSize == b.WindowSize && a.Centred == b.Centred &&
+           (a.Centred || (a.X == b.X && a.Y == b.Y)) && a.Maximized == b.Maximized;
 }
 
 const Rect kHd{0, 0, 1920, 1080}, kQhd{0, 0, 2560, 1440}, kUhdRight{1920, 0, 3840, 2160};
@@ -159,13 +161,26 @@ const Rect kHd{0, 0, 1920, 1080}, kQhd{0, 0, 2560, 1440}, kUhdRight{1920, 0, 384
 TEST(WindowStart, RememberedWindowIsUsedWhileItStillFitsTheDisplays) {
     const StartCase cases[] = {
         {"first start on 2560 x 1440: 2x, centred", {}, {kQhd}, Start(1600, 1200, true)},
-        {"remembered size and place", Remember(1000, 750, true, 100, 50), {kHd}, Start(1000, 750, false, 100, 50)},
-        {"place off every display: centred", Remember(1000, 750, true, 5000, 100), {kHd}, Start(1000, 750, true)},
-        {"too big for the display now: first-start size", Remember(3000, 2250, true, 100, 50), {kHd},
+        {"remembered size and place",
+         Remember(1000, 750, true, 100, 50),
+         {kHd},
+         Start(1000, 750, false, 100, 50)},
+        {"place off every display: centred",
+         Remember(1000, 750, true, 5000, 100),
+         {kHd},
+         Start(1000, 750, true)},
+        {"too big for the display now: first-start size",
+         Remember(3000, 2250, true, 100, 50),
+         {kHd},
          Start(800, 600, false, 100, 50)},
         {"below the minimum: first-start size", Remember(300, 200), {kHd}, Start(800, 600, true)},
-        {"maximised stays maximised", Remember(800, 600, false, 0, 0, true), {kHd}, Start(800, 600, true, 0, 0, true)},
-        {"on the second, larger display", Remember(2400, 1800, true, 2000, 0), {kHd, kUhdRight},
+        {"maximised stays maximised",
+         Remember(800, 600, false, 0, 0, true),
+         {kHd},
+         Start(800, 600, true, 0, 0, true)},
+        {"on the second, larger display",
+         Remember(2400, 1800, true, 2000, 0),
+         {kHd, kUhdRight},
          Start(2400, 1800, false, 2000, 0)},
         {"that display unplugged", Remember(2400, 1800, true, 2000, 0), {kHd}, Start(800, 600, true)},
     };
@@ -177,4 +192,4 @@ TEST(WindowStart, RememberedWindowIsUsedWhileItStillFitsTheDisplays) {
     }
 }
 
-}  // namespace
+} // namespace

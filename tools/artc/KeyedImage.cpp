@@ -6,7 +6,8 @@ namespace artc {
 
 bool HitsKeyIn565(uint32_t rgb) {
     const uint32_t r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
-    return (r >> 3) == (KeyColor >> 19) && (g >> 2) == ((KeyColor >> 10) & 0x3F) && (b >> 3) == ((KeyColor & 0xFF) >> 3);
+    return (r >> 3) == (KeyColor >> 19) && (g >> 2) == ((KeyColor >> 10) & 0x3F) &&
+           (b >> 3) == ((KeyColor & 0xFF) >> 3);
 }
 
 uint32_t AvoidKey(uint32_t rgb) {
@@ -23,7 +24,7 @@ uint32_t Unpremultiply(uint32_t c, uint32_t a) {
     return v > 255 ? 255 : v;
 }
 
-}  // namespace
+} // namespace
 
 uint32_t KeyPixel(uint32_t argb) {
     const uint32_t a = argb >> 24;
@@ -51,11 +52,12 @@ uint32_t FlattenPixel(uint32_t argb, uint32_t background) {
 uint32_t StraightPixel(uint32_t argb) {
     const uint32_t a = argb >> 24;
     if (a == 0) return 0;
-    return (a << 24) | (Unpremultiply((argb >> 16) & 0xFF, a) << 16) | (Unpremultiply((argb >> 8) & 0xFF, a) << 8) |
-           Unpremultiply(argb & 0xFF, a);
+    return (a << 24) | (Unpremultiply((argb >> 16) & 0xFF, a) << 16) |
+           (Unpremultiply((argb >> 8) & 0xFF, a) << 8) | Unpremultiply(argb & 0xFF, a);
 }
 
-RgbImage FromArgb32(const uint8_t* data, int width, int height, int stride, PixelMode mode, uint32_t background) {
+RgbImage FromArgb32(const uint8_t* data, int width, int height, int stride, PixelMode mode,
+                    uint32_t background) {
     RgbImage img;
     img.Width = width;
     img.Height = height;
@@ -65,12 +67,18 @@ RgbImage FromArgb32(const uint8_t* data, int width, int height, int stride, Pixe
         const uint8_t* row = data + static_cast<size_t>(y) * stride;
         for (int x = 0; x < width; ++x) {
             uint32_t argb;
-            std::memcpy(&argb, row + 4 * x, 4);  // native-endian 32-bit words, as cairo stores them
+            std::memcpy(&argb, row + 4 * x, 4); // native-endian 32-bit words, as cairo stores them
             uint32_t& out = img.Pixels[static_cast<size_t>(y) * width + x];
             switch (mode) {
-            case PixelMode::Keyed: out = KeyPixel(argb); break;
-            case PixelMode::Opaque: out = FlattenPixel(argb, background); break;
-            case PixelMode::Alpha: out = StraightPixel(argb); break;
+            case PixelMode::Keyed:
+                out = KeyPixel(argb);
+                break;
+            case PixelMode::Opaque:
+                out = FlattenPixel(argb, background);
+                break;
+            case PixelMode::Alpha:
+                out = StraightPixel(argb);
+                break;
             }
         }
     }
@@ -91,4 +99,4 @@ void PasteKeyed(RgbImage& dst, const RgbImage& src, int x, int y) {
     }
 }
 
-}  // namespace artc
+} // namespace artc

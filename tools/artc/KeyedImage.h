@@ -36,10 +36,11 @@ uint32_t FlattenPixel(uint32_t premultipliedArgb, uint32_t background);
 uint32_t StraightPixel(uint32_t premultipliedArgb);
 
 // Converts a whole ARGB32 buffer (stride in bytes) by `mode`; `background` is used by Opaque.
-RgbImage FromArgb32(const uint8_t* data, int width, int height, int stride, PixelMode mode, uint32_t background);
+RgbImage FromArgb32(const uint8_t* data, int width, int height, int stride, PixelMode mode,
+                    uint32_t background);
 
 // Copies `src` onto `dst` at (x, y), skipping the key colour and clipping at the edges. With
 // HasAlpha pictures, fully transparent source pixels are skipped instead.
 void PasteKeyed(RgbImage& dst, const RgbImage& src, int x, int y);
 
-}  // namespace artc
+} // namespace artc

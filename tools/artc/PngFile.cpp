@@ -34,4 +34,4 @@ bool ReadPng(const std::string& path, RgbImage& img, std::string* error) {
     return true;
 }
 
-}  // namespace artc
+} // namespace artc

@@ -21,7 +21,9 @@ struct Entry {
 };
 
 // Channel 0 = red, 1 = green, 2 = blue.
-uint32_t Channel(uint32_t rgb, int ch) { return (rgb >> (16 - 8 * ch)) & 0xFF; }
+uint32_t Channel(uint32_t rgb, int ch) {
+    return (rgb >> (16 - 8 * ch)) & 0xFF;
+}
 
 // A box of the median cut: a range of the histogram vector.
 struct Box {
@@ -46,21 +48,25 @@ std::pair<int, uint32_t> WidestChannel(const std::vector<Entry>& h, const Box& b
     return {best, bestRange};
 }
 
-}  // namespace
+} // namespace
 
 int QuantizeColors(RgbImage& img, int maxColors) {
-    std::map<uint32_t, uint64_t> counts;  // ordered, so the cut does not depend on hashing
+    std::map<uint32_t, uint64_t> counts; // ordered, so the cut does not depend on hashing
     bool hasKey = false;
     for (uint32_t p : img.Pixels) {
-        if (p == KeyColor) hasKey = true;
-        else ++counts[p];
+        if (p == KeyColor)
+            hasKey = true;
+        else
+            ++counts[p];
     }
     const int keyCount = hasKey ? 1 : 0;
-    if (maxColors < 1 || static_cast<int>(counts.size()) <= maxColors) return static_cast<int>(counts.size()) + keyCount;
+    if (maxColors < 1 || static_cast<int>(counts.size()) <= maxColors)
+        return static_cast<int>(counts.size()) + keyCount;
 
     std::vector<Entry> h;
     h.reserve(counts.size());
-    for (const auto& [c, n] : counts) h.push_back({c, n});
+    for (const auto& [c, n] : counts)
+        h.push_back({c, n});
 
     std::vector<Box> boxes{{0, h.size()}};
     while (static_cast<int>(boxes.size()) < maxColors) {
@@ -83,7 +89,8 @@ int QuantizeColors(RgbImage& img, int maxColors) {
             return cx != cy ? cx < cy : x.Color < y.Color;
         });
         uint64_t total = 0;
-        for (size_t i = b.Begin; i < b.End; ++i) total += h[i].Count;
+        for (size_t i = b.Begin; i < b.End; ++i)
+            total += h[i].Count;
         // Cut at the weighted median, leaving at least one colour on each side.
         uint64_t run = 0;
         size_t cut = b.Begin + 1;
@@ -101,18 +108,21 @@ int QuantizeColors(RgbImage& img, int maxColors) {
     for (const Box& b : boxes) {
         uint64_t sum[3] = {0, 0, 0}, total = 0;
         for (size_t i = b.Begin; i < b.End; ++i) {
-            for (int ch = 0; ch < 3; ++ch) sum[ch] += Channel(h[i].Color, ch) * h[i].Count;
+            for (int ch = 0; ch < 3; ++ch)
+                sum[ch] += Channel(h[i].Color, ch) * h[i].Count;
             total += h[i].Count;
         }
         uint32_t mean = 0;
-        for (int ch = 0; ch < 3; ++ch) mean |= static_cast<uint32_t>((sum[ch] + total / 2) / total) << (16 - 8 * ch);
+        for (int ch = 0; ch < 3; ++ch)
+            mean |= static_cast<uint32_t>((sum[ch] + total / 2) / total) << (16 - 8 * ch);
         mean = AvoidKey(mean);
         palette.insert(mean);
-        for (size_t i = b.Begin; i < b.End; ++i) remap[h[i].Color] = mean;
+        for (size_t i = b.Begin; i < b.End; ++i)
+            remap[h[i].Color] = mean;
     }
     for (uint32_t& p : img.Pixels)
         if (p != KeyColor) p = remap[p];
     return static_cast<int>(palette.size()) + keyCount;
 }
 
-}  // namespace artc
+} // namespace artc

@@ -13,4 +13,4 @@ int CountColors(const RgbImage& img);
 // of the result, key included.
 int QuantizeColors(RgbImage& img, int maxColors);
 
-}  // namespace artc
+} // namespace artc

@@ -29,7 +29,7 @@ HandlePtr OpenSvg(const std::string& file, std::string* error) {
     return HandlePtr(h);
 }
 
-}  // namespace
+} // namespace
 
 CellSource ParseCellSource(const std::string& text) {
     CellSource src;
@@ -40,7 +40,8 @@ CellSource ParseCellSource(const std::string& text) {
     size_t start = 0;
     while (start <= rest.size()) {
         const size_t plus = rest.find('+', start);
-        const std::string id = rest.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
+        const std::string id =
+            rest.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
         if (!id.empty()) src.Ids.push_back(id);
         if (plus == std::string::npos) break;
         start = plus + 1;
@@ -61,8 +62,8 @@ bool SvgSize(const std::string& file, int& width, int& height, std::string* erro
     return true;
 }
 
-bool RenderCell(const CellSource& src, int width, int height, PixelMode mode, uint32_t background, RgbImage& out,
-                std::string* error) {
+bool RenderCell(const CellSource& src, int width, int height, PixelMode mode, uint32_t background,
+                RgbImage& out, std::string* error) {
     HandlePtr h = OpenSvg(src.File, error);
     if (!h) return false;
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
@@ -94,12 +95,12 @@ bool RenderCell(const CellSource& src, int width, int height, PixelMode mode, ui
     }
     if (ok) {
         cairo_surface_flush(surface);
-        out = FromArgb32(cairo_image_surface_get_data(surface), width, height, cairo_image_surface_get_stride(surface),
-                         mode, background);
+        out = FromArgb32(cairo_image_surface_get_data(surface), width, height,
+                         cairo_image_surface_get_stride(surface), mode, background);
     }
     cairo_destroy(cr);
     cairo_surface_destroy(surface);
     return ok;
 }
 
-}  // namespace artc
+} // namespace artc

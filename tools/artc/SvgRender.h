@@ -21,7 +21,7 @@ bool SvgSize(const std::string& file, int& width, int& height, std::string* erro
 
 // Renders a cell source into a width x height cell, scaled to fit, then converts it by `mode`
 // (see FromArgb32). False (and *error) when the file or an element is missing.
-bool RenderCell(const CellSource& src, int width, int height, PixelMode mode, uint32_t background, RgbImage& out,
-                std::string* error);
+bool RenderCell(const CellSource& src, int width, int height, PixelMode mode, uint32_t background,
+                RgbImage& out, std::string* error);
 
-}  // namespace artc
+} // namespace artc

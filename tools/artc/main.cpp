@@ -16,7 +16,7 @@ namespace {
 // A keyed PNG (or its top-left W x H part) copied onto the finished strip, centred on (X, Y).
 struct Paste {
     int X = 0, Y = 0;
-    int Width = 0, Height = 0;  // 0: the whole picture
+    int Width = 0, Height = 0; // 0: the whole picture
     std::string File;
 };
 
@@ -24,7 +24,7 @@ struct Paste {
 struct Request {
     std::string Out;
     std::vector<artc::CellSource> Cells;
-    std::string Layers;  // cells of the single input, "a+b,c"
+    std::string Layers; // cells of the single input, "a+b,c"
     int CellWidth = 0, CellHeight = 0;
     int Columns = 0;
     artc::PixelMode Mode = artc::PixelMode::Keyed;
@@ -35,17 +35,18 @@ struct Request {
 };
 
 void Usage() {
-    std::cerr << "usage: artc -o OUT.png [options] INPUT.svg[#id+id...] ...\n"
-                 "  --cell WxH           size of one cell (default: the first SVG's own size)\n"
-                 "  --layers A+B,C,...   one input: one cell per comma item, drawing the '+'-joined element ids\n"
-                 "  --cols N             cells per row (default: all in one row)\n"
-                 "  --opaque             no colour key: lay the art over the background colour\n"
-                 "  --background RRGGBB  background of --opaque (default 000000)\n"
-                 "  --colors N           at most N colours besides the key (default 255; 0: no limit)\n"
-                 "  --alpha              keep true alpha (RGBA output, no key, no colour limit): icons\n"
-                 "  --paste X,Y,FILE.png[,W,H]  copy a keyed PNG (magenta or transparent = hole), or its\n"
-                 "                       top-left W x H part (the first pattern of a strip), centred on X,Y\n"
-                 "  --quiet              no summary line\n";
+    std::cerr
+        << "usage: artc -o OUT.png [options] INPUT.svg[#id+id...] ...\n"
+           "  --cell WxH           size of one cell (default: the first SVG's own size)\n"
+           "  --layers A+B,C,...   one input: one cell per comma item, drawing the '+'-joined element ids\n"
+           "  --cols N             cells per row (default: all in one row)\n"
+           "  --opaque             no colour key: lay the art over the background colour\n"
+           "  --background RRGGBB  background of --opaque (default 000000)\n"
+           "  --colors N           at most N colours besides the key (default 255; 0: no limit)\n"
+           "  --alpha              keep true alpha (RGBA output, no key, no colour limit): icons\n"
+           "  --paste X,Y,FILE.png[,W,H]  copy a keyed PNG (magenta or transparent = hole), or its\n"
+           "                       top-left W x H part (the first pattern of a strip), centred on X,Y\n"
+           "  --quiet              no summary line\n";
 }
 
 bool ParseSize(const std::string& s, int& w, int& h) {
@@ -66,10 +67,12 @@ bool ParsePaste(const std::string& s, Paste& p) {
     std::vector<std::string> f;
     std::istringstream in(s);
     std::string item;
-    while (std::getline(in, item, ',')) f.push_back(item);
+    while (std::getline(in, item, ','))
+        f.push_back(item);
     if (f.size() != 3 && f.size() != 5) return false;
     p.File = f[2];
-    if (f.size() == 5 && !(ParseInt(f[3], p.Width, 1, 8192) && ParseInt(f[4], p.Height, 1, 8192))) return false;
+    if (f.size() == 5 && !(ParseInt(f[3], p.Width, 1, 8192) && ParseInt(f[4], p.Height, 1, 8192)))
+        return false;
     return ParseInt(f[0], p.X, -8192, 8192) && ParseInt(f[1], p.Y, -8192, 8192) && !p.File.empty();
 }
 
@@ -79,7 +82,8 @@ void Crop(artc::RgbImage& img, int w, int h) {
     h = std::min(h, img.Height);
     std::vector<uint32_t> px(static_cast<size_t>(w) * h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) px[static_cast<size_t>(y) * w + x] = img.Pixels[static_cast<size_t>(y) * img.Width + x];
+        for (int x = 0; x < w; ++x)
+            px[static_cast<size_t>(y) * w + x] = img.Pixels[static_cast<size_t>(y) * img.Width + x];
     img.Width = w;
     img.Height = h;
     img.Pixels.swap(px);
@@ -101,24 +105,29 @@ bool ParseArgs(int argc, char** argv, Request& r) {
         if (a == "-o") {
             if (!value(r.Out)) return false;
         } else if (a == "--cell") {
-            if (!value(v) || !ParseSize(v, r.CellWidth, r.CellHeight)) return std::cerr << "artc: bad --cell\n", false;
+            if (!value(v) || !ParseSize(v, r.CellWidth, r.CellHeight))
+                return std::cerr << "artc: bad --cell\n", false;
         } else if (a == "--layers") {
             if (!value(r.Layers) || r.Layers.empty()) return false;
         } else if (a == "--cols") {
-            if (!value(v) || !ParseInt(v, r.Columns, 1, 1024)) return std::cerr << "artc: bad --cols\n", false;
+            if (!value(v) || !ParseInt(v, r.Columns, 1, 1024))
+                return std::cerr << "artc: bad --cols\n", false;
         } else if (a == "--opaque") {
             r.Mode = artc::PixelMode::Opaque;
         } else if (a == "--alpha") {
             r.Mode = artc::PixelMode::Alpha;
         } else if (a == "--background") {
-            if (!value(v) || v.size() != 6 || v.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+            if (!value(v) || v.size() != 6 ||
+                v.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
                 return std::cerr << "artc: bad --background\n", false;
             r.Background = static_cast<uint32_t>(std::strtol(v.c_str(), nullptr, 16));
         } else if (a == "--colors") {
-            if (!value(v) || !ParseInt(v, r.MaxColors, 0, 1 << 24)) return std::cerr << "artc: bad --colors\n", false;
+            if (!value(v) || !ParseInt(v, r.MaxColors, 0, 1 << 24))
+                return std::cerr << "artc: bad --colors\n", false;
         } else if (a == "--paste") {
             Paste p;
-            if (!value(v) || !ParsePaste(v, p)) return std::cerr << "artc: bad --paste (X,Y,FILE.png)\n", false;
+            if (!value(v) || !ParsePaste(v, p))
+                return std::cerr << "artc: bad --paste (X,Y,FILE.png)\n", false;
             r.Pastes.push_back(p);
         } else if (a == "--quiet") {
             r.Quiet = true;
@@ -161,7 +170,7 @@ bool ParseArgs(int argc, char** argv, Request& r) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     Request r;
@@ -179,9 +188,9 @@ int main(int argc, char** argv) {
     strip.Width = cols * r.CellWidth;
     strip.Height = rows * r.CellHeight;
     strip.HasAlpha = r.Mode == artc::PixelMode::Alpha;
-    const uint32_t fill = r.Mode == artc::PixelMode::Keyed ? artc::KeyColor
+    const uint32_t fill = r.Mode == artc::PixelMode::Keyed    ? artc::KeyColor
                           : r.Mode == artc::PixelMode::Opaque ? r.Background
-                                                               : 0;
+                                                              : 0;
     strip.Pixels.assign(static_cast<size_t>(strip.Width) * strip.Height, fill);
     for (int i = 0; i < n; ++i) {
         artc::RgbImage cell;
@@ -207,7 +216,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (!r.Quiet)
-        std::cout << "artc: " << r.Out << " " << strip.Width << "x" << strip.Height << ", " << n << " cell(s) of "
-                  << r.CellWidth << "x" << r.CellHeight << ", " << colors << " colours\n";
+        std::cout << "artc: " << r.Out << " " << strip.Width << "x" << strip.Height << ", " << n
+                  << " cell(s) of " << r.CellWidth << "x" << r.CellHeight << ", " << colors << " colours\n";
     return 0;
 }

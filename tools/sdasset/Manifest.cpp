@@ -34,20 +34,25 @@ bool ParseFlag(const std::string& s, bool& out) {
     return false;
 }
 
-}  // namespace
+} // namespace
 
 bool ParseColorField(const std::string& text, TColor& out) {
     if (IdentToColor(text, out)) return true;
     std::string digits;
     int base = 10;
-    if (text.size() > 1 && text[0] == '$') digits = text.substr(1), base = 16;
-    else if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) digits = text.substr(2), base = 16;
-    else digits = text;
+    if (text.size() > 1 && text[0] == '$')
+        digits = text.substr(1), base = 16;
+    else if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        digits = text.substr(2), base = 16;
+    else
+        digits = text;
     if (digits.empty() || digits.size() > (base == 16 ? 8u : 10u)) return false;
     uint64_t v = 0;
     for (char c : digits) {
-        int d = c >= '0' && c <= '9' ? c - '0' : base == 16 && c >= 'a' && c <= 'f' ? c - 'a' + 10
-              : base == 16 && c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        int d = c >= '0' && c <= '9'                 ? c - '0'
+                : base == 16 && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : base == 16 && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                     : -1;
         if (d < 0) return false;
         v = v * uint64_t(base) + uint64_t(d);
     }
@@ -82,9 +87,10 @@ bool ReadPictureManifest(const std::string& path, std::vector<PictureEntry>& out
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::istringstream fields(line);
         std::vector<std::string> f;
-        for (std::string w; fields >> w;) f.push_back(w);
+        for (std::string w; fields >> w;)
+            f.push_back(w);
         if (f.empty() || f[0][0] == '#') continue;
-        if (f[0] == "sound") continue;  // the wave-list packer's lines
+        if (f[0] == "sound") continue; // the wave-list packer's lines
         if (f[0] != "picture") return fail("unknown entry kind '" + f[0] + "' (expected picture or sound)");
         if (f.size() != 10)
             return fail("a picture line has 9 fields: Name image.png PatternWidth PatternHeight SkipWidth "
@@ -94,8 +100,8 @@ bool ReadPictureManifest(const std::string& path, std::vector<PictureEntry>& out
         e.Name = f[1];
         if (e.Name.size() > 255) return fail("the name is longer than 255 characters");
         e.ImagePath = (folder / f[2]).string();
-        if (!ParseInt(f[3], e.PatternWidth) || !ParseInt(f[4], e.PatternHeight) || !ParseInt(f[5], e.SkipWidth) ||
-            !ParseInt(f[6], e.SkipHeight))
+        if (!ParseInt(f[3], e.PatternWidth) || !ParseInt(f[4], e.PatternHeight) ||
+            !ParseInt(f[5], e.SkipWidth) || !ParseInt(f[6], e.SkipHeight))
             return fail("pattern sizes and skips must be whole numbers");
         if (e.PatternWidth < 0 || e.PatternHeight < 0 || e.SkipWidth < 0 || e.SkipHeight < 0)
             return fail("pattern sizes and skips cannot be negative");
@@ -105,10 +111,11 @@ bool ReadPictureManifest(const std::string& path, std::vector<PictureEntry>& out
             return fail("SystemMemory and Transparent are 0 or 1");
         for (const PictureEntry& other : out)
             if (SameText(other.Name, e.Name))
-                return fail("the name '" + e.Name + "' is already used on line " + std::to_string(other.Line));
+                return fail("the name '" + e.Name + "' is already used on line " +
+                            std::to_string(other.Line));
         out.push_back(std::move(e));
     }
     return true;
 }
 
-}  // namespace sdasset
+} // namespace sdasset

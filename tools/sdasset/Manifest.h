@@ -12,7 +12,7 @@ namespace sdasset {
 // <SkipHeight> <TransparentColor> <SystemMemory 0|1> <Transparent 0|1>.
 struct PictureEntry {
     std::string Name;
-    std::string ImagePath;  // resolved against the manifest's folder
+    std::string ImagePath; // resolved against the manifest's folder
     int32_t PatternWidth = 0, PatternHeight = 0, SkipWidth = 0, SkipHeight = 0;
     TColor TransparentColor = 0;
     bool SystemMemory = false, Transparent = true;
@@ -29,4 +29,4 @@ bool ParseColorField(const std::string& text, TColor& out);
 // The colour as the manifest and the lister write it: its identifier, else $00BBGGRR.
 std::string ColorText(TColor color);
 
-}  // namespace sdasset
+} // namespace sdasset

@@ -54,7 +54,7 @@ bool LoadList(const std::string& path, TPictureCollection& list, std::ostream& e
     }
 }
 
-}  // namespace
+} // namespace
 
 std::vector<uint8_t> EncodePicturePayload(const RgbPicture& pic, TColor transparent) {
     const size_t n = size_t(pic.Width) * size_t(pic.Height);
@@ -83,7 +83,8 @@ std::vector<uint8_t> EncodePicturePayload(const RgbPicture& pic, TColor transpar
         indices[i] = it->second;
     }
     if (!palette.empty() || n == 0)
-        return MakeDIBPayload(n == 0 ? std::vector<uint8_t>{} : EncodeDIB8RLE(pic.Width, pic.Height, indices, palette));
+        return MakeDIBPayload(n == 0 ? std::vector<uint8_t>{}
+                                     : EncodeDIB8RLE(pic.Width, pic.Height, indices, palette));
     return MakeDIBPayload(EncodeDIB24(pic.Width, pic.Height, rgb));
 }
 
@@ -153,7 +154,8 @@ int ListPictureList(const std::string& path, std::ostream& out, std::ostream& er
         out << it.Name() << "  picture " << it.Picture().Width() << "x" << it.Picture().Height();
         if (g && g->ClassName() != "TDIB") out << " (" << g->ClassName() << ")";
         if (!g) out << " (empty)";
-        out << "  pattern " << it.FrameWidth() << "x" << it.FrameHeight() << "  patterns " << it.NumPatterns();
+        out << "  pattern " << it.FrameWidth() << "x" << it.FrameHeight() << "  patterns "
+            << it.NumPatterns();
         if (it.SkipWidth || it.SkipHeight) out << "  skip " << it.SkipWidth << "x" << it.SkipHeight;
         out << "  key " << ColorText(it.TransparentColor());
         out << "  flags " << (it.Transparent ? "transparent" : "opaque");
@@ -180,7 +182,8 @@ int ExtractPictureList(const std::string& path, const std::string& outDir, std::
             continue;
         }
         std::string why;
-        const std::string file = (std::filesystem::path(outDir) / (SafeFileName(it.Name()) + ".png")).string();
+        const std::string file =
+            (std::filesystem::path(outDir) / (SafeFileName(it.Name()) + ".png")).string();
         if (!WritePng(file, it.Picture().Width(), it.Picture().Height(), rgb, false, &why)) {
             err << why << "\n";
             return 1;
@@ -195,11 +198,15 @@ int DrawContactSheet(const std::string& path, const std::string& outPng, std::os
     const int margin = 10, gap = 6, label = 18;
     // Pass 1: lay out (each item: a label line, the whole picture, then its patterns wrapped).
     int sheetW = 800;
-    for (int i = 0; i < list.Count(); ++i) sheetW = std::max(sheetW, list.Items(i)->Picture().Width() + 2 * margin);
+    for (int i = 0; i < list.Count(); ++i)
+        sheetW = std::max(sheetW, list.Items(i)->Picture().Width() + 2 * margin);
     sheetW = std::min(sheetW, 4096);
-    struct Placed { int Item, Pattern, X, Y; TRect Src; };
+    struct Placed {
+        int Item, Pattern, X, Y;
+        TRect Src;
+    };
     std::vector<Placed> placed;
-    std::vector<std::pair<int, int>> labels;  // item, y
+    std::vector<std::pair<int, int>> labels; // item, y
     int y = margin;
     for (int i = 0; i < list.Count(); ++i) {
         const TPictureCollectionItem& it = *list.Items(i);
@@ -216,7 +223,8 @@ int DrawContactSheet(const std::string& path, const std::string& outPng, std::os
         const int FW = it.FrameWidth(), FH = it.FrameHeight();
         const int64_t X = int64_t(FW) + it.SkipWidth, Y = int64_t(FH) + it.SkipHeight;
         // A whole-picture item, or a layout with absurdly many cells, shows the picture only.
-        if ((FW == W && FH == H) || X <= 0 || Y <= 0 || ((W + it.SkipWidth) / X) * ((H + it.SkipHeight) / Y) > 20000) {
+        if ((FW == W && FH == H) || X <= 0 || Y <= 0 ||
+            ((W + it.SkipWidth) / X) * ((H + it.SkipHeight) / Y) > 20000) {
             y += gap;
             continue;
         }
@@ -271,9 +279,10 @@ int DrawContactSheet(const std::string& path, const std::string& outPng, std::os
     for (auto [i, ly] : labels) {
         const TPictureCollectionItem& it = *list.Items(i);
         std::string text = it.Name() + "   " + std::to_string(it.Picture().Width()) + "x" +
-                           std::to_string(it.Picture().Height()) + "   cell " + std::to_string(it.FrameWidth()) +
-                           "x" + std::to_string(it.FrameHeight()) + "   " + std::to_string(it.NumPatterns()) +
-                           " patterns   key " + ColorText(it.TransparentColor());
+                           std::to_string(it.Picture().Height()) + "   cell " +
+                           std::to_string(it.FrameWidth()) + "x" + std::to_string(it.FrameHeight()) + "   " +
+                           std::to_string(it.NumPatterns()) + " patterns   key " +
+                           ColorText(it.TransparentColor());
         cairo_move_to(cr, margin, ly + 13);
         cairo_show_text(cr, text.c_str());
     }
@@ -294,4 +303,4 @@ int DrawContactSheet(const std::string& path, const std::string& outPng, std::os
     return 0;
 }
 
-}  // namespace sdasset
+} // namespace sdasset

@@ -25,4 +25,4 @@ std::vector<uint8_t> EncodePicturePayload(const RgbPicture& picture, TColor tran
 // A picture's pixels as RGB, top row first (3 bytes per pixel); empty for an empty picture.
 std::vector<uint8_t> PictureRgb(const TPicture& picture);
 
-}  // namespace sdasset
+} // namespace sdasset

@@ -27,4 +27,4 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
     return platform::SavePngRows(path, width, height, rgba ? 4 : 3, data, -1, error);
 }
 
-}  // namespace sdasset
+} // namespace sdasset

@@ -16,8 +16,9 @@ struct RgbPicture {
 
 // Reads any PNG (palette, grey, 16-bit, with or without alpha) as 8-bit RGB; false and *error on failure.
 bool ReadPng(const std::string& path, RgbPicture& out, std::string* error);
-// Writes an 8-bit RGB PNG (RGBA when Rgba is true and Data has 4 bytes per pixel); false and *error on failure.
+// Writes an 8-bit RGB PNG (RGBA when Rgba is true and Data has 4 bytes per pixel); false and *error on
+// failure.
 bool WritePng(const std::string& path, int width, int height, const std::vector<uint8_t>& data, bool rgba,
               std::string* error);
 
-}  // namespace sdasset
+} // namespace sdasset

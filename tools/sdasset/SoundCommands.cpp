@@ -108,10 +108,15 @@ std::string Describe(const TWave& wave, double& seconds) {
     if (wave.FormatBlock().empty()) return "no format";
     if (!ReadWaveFormat(wave.FormatBlock(), f)) return "bad format block";
     std::ostringstream s;
-    if (f.Pcm) s << "PCM ";
-    else s << "format " << f.FormatTag << ' ';
-    s << f.BitsPerSample << "-bit " << (f.Channels == 1 ? "mono" : f.Channels == 2 ? "stereo" : "?ch") << ' '
-      << f.SamplesPerSec << " Hz";
+    if (f.Pcm)
+        s << "PCM ";
+    else
+        s << "format " << f.FormatTag << ' ';
+    s << f.BitsPerSample << "-bit "
+      << (f.Channels == 1   ? "mono"
+          : f.Channels == 2 ? "stereo"
+                            : "?ch")
+      << ' ' << f.SamplesPerSec << " Hz";
     if (f.AvgBytesPerSec) seconds = double(wave.Data().size()) / f.AvgBytesPerSec;
     return s.str();
 }
@@ -147,7 +152,7 @@ std::string SafeFileName(const std::string& name) {
     return s;
 }
 
-}  // namespace
+} // namespace
 
 int PackWaveList(const std::string& manifestPath, const std::string& outPath, std::ostream& err) {
     std::ifstream in(manifestPath);
@@ -165,13 +170,15 @@ int PackWaveList(const std::string& manifestPath, const std::string& outPath, st
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::istringstream fields(line);
         std::vector<std::string> f;
-        for (std::string w; fields >> w;) f.push_back(w);
+        for (std::string w; fields >> w;)
+            f.push_back(w);
         if (f.empty() || f[0][0] == '#' || f[0] != "sound") continue;
         const std::string where = manifestPath + ":" + std::to_string(lineNo) + ": ";
         int32_t looped = 0, maxCount = 0;
-        if (f.size() != 5 || !ParseInt(f[3], looped) || (looped != 0 && looped != 1) || !ParseInt(f[4], maxCount) ||
-            maxCount < 0) {
-            err << "sdasset: " << where << "expected: sound <Name> <file.wav> <Looped 0|1> <MaxPlayingCount >= 0>\n";
+        if (f.size() != 5 || !ParseInt(f[3], looped) || (looped != 0 && looped != 1) ||
+            !ParseInt(f[4], maxCount) || maxCount < 0) {
+            err << "sdasset: " << where
+                << "expected: sound <Name> <file.wav> <Looped 0|1> <MaxPlayingCount >= 0>\n";
             return 1;
         }
         if (!names.insert(LowerCase(f[1])).second) {
@@ -217,7 +224,8 @@ int ListWaveList(const std::string& path, std::ostream& out, std::ostream& err) 
         const std::string format = Describe(item.Wave(), seconds);
         out << "  " << std::left << std::setw(18) << item.Name() << std::right << ' ' << format << ", "
             << item.Wave().Data().size() << " bytes (" << std::fixed << std::setprecision(3) << seconds
-            << " s), looped " << (item.Looped() ? 1 : 0) << ", max playing " << item.MaxPlayingCount() << '\n';
+            << " s), looped " << (item.Looped() ? 1 : 0) << ", max playing " << item.MaxPlayingCount()
+            << '\n';
     }
     return 0;
 }

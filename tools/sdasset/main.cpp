@@ -25,7 +25,7 @@ int Usage() {
     return 2;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) return Usage();
@@ -43,9 +43,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (cmd == "list" && argc == 3)
-        return waves ? ListWaveList(file, std::cout, std::cerr) : sdasset::ListPictureList(file, std::cout, std::cerr);
+        return waves ? ListWaveList(file, std::cout, std::cerr)
+                     : sdasset::ListPictureList(file, std::cout, std::cerr);
     if (cmd == "extract" && argc == 4)
-        return waves ? ExtractWaveList(file, argv[3], std::cerr) : sdasset::ExtractPictureList(file, argv[3], std::cerr);
+        return waves ? ExtractWaveList(file, argv[3], std::cerr)
+                     : sdasset::ExtractPictureList(file, argv[3], std::cerr);
     if (cmd == "sheet" && argc == 4 && !waves) return sdasset::DrawContactSheet(file, argv[3], std::cerr);
     return Usage();
 }

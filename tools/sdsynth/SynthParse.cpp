@@ -253,6 +253,8 @@ std::string ReadTextFile(const std::string& path) {
     return text.str();
 }
 
-SoundDesc LoadSoundFile(const std::string& path) { return ParseSound(ReadTextFile(path), path); }
+SoundDesc LoadSoundFile(const std::string& path) {
+    return ParseSound(ReadTextFile(path), path);
+}
 
 } // namespace sdsynth

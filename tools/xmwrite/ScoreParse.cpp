@@ -339,6 +339,8 @@ Score ParseScore(const std::string& text, const std::string& name) {
     }
 }
 
-Score LoadScoreFile(const std::string& path) { return ParseScore(sdsynth::ReadTextFile(path), path); }
+Score LoadScoreFile(const std::string& path) {
+    return ParseScore(sdsynth::ReadTextFile(path), path);
+}
 
 } // namespace xmwrite

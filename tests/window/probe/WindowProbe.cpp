@@ -45,18 +45,29 @@ int Reference(const std::string& tourFile, const std::string& outDir) {
     int x = 0, y = 0;
     for (const TourStep& s : steps) {
         switch (s.Kind) {
-            case TourStep::Move: x = s.X; y = s.Y; game.MoveMouse(x, y); break;
-            case TourStep::Click: game.Click(x, y); break;
-            case TourStep::Press: PressKey(game, s.Key); break;
-            case TourStep::Close: game.CloseWindow(); break;
-            case TourStep::Shot:
-                game.Steps(kSettleFrames);
-                if (!game.SaveScreenshot(outDir + "/" + s.Name + ".png")) {
-                    std::fprintf(stderr, "cannot write the reference %s\n", s.Name.c_str());
-                    return 2;
-                }
-                break;
-            case TourStep::Exit: break;
+        case TourStep::Move:
+            x = s.X;
+            y = s.Y;
+            game.MoveMouse(x, y);
+            break;
+        case TourStep::Click:
+            game.Click(x, y);
+            break;
+        case TourStep::Press:
+            PressKey(game, s.Key);
+            break;
+        case TourStep::Close:
+            game.CloseWindow();
+            break;
+        case TourStep::Shot:
+            game.Steps(kSettleFrames);
+            if (!game.SaveScreenshot(outDir + "/" + s.Name + ".png")) {
+                std::fprintf(stderr, "cannot write the reference %s\n", s.Name.c_str());
+                return 2;
+            }
+            break;
+        case TourStep::Exit:
+            break;
         }
         if (game.Form().Terminated()) break;
     }
@@ -66,7 +77,8 @@ int Reference(const std::string& tourFile, const std::string& outDir) {
 int Compare(const std::string& capturePath, const std::string& referencePath) {
     platform::RgbaImage capture, reference;
     std::string error;
-    if (!platform::LoadPngRgba(capturePath, capture, &error) || !platform::LoadPngRgba(referencePath, reference, &error)) {
+    if (!platform::LoadPngRgba(capturePath, capture, &error) ||
+        !platform::LoadPngRgba(referencePath, reference, &error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 2;
     }
@@ -76,12 +88,13 @@ int Compare(const std::string& capturePath, const std::string& referencePath) {
     return m.Shows() ? 0 : 1;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "reference" && argc == 4) return Reference(argv[2], argv[3]);
     if (command == "compare" && argc == 4) return Compare(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: window_probe reference <tour> <folder> | compare <capture.png> <reference.png>\n");
+    std::fprintf(stderr,
+                 "usage: window_probe reference <tour> <folder> | compare <capture.png> <reference.png>\n");
     return 2;
 }

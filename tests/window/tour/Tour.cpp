@@ -19,7 +19,7 @@ int KeyCode(const std::string& name) {
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<TourStep> ParseTour(const std::string& text, std::string* error) {
     std::vector<TourStep> steps;
@@ -50,7 +50,8 @@ std::vector<TourStep> ParseTour(const std::string& text, std::string* error) {
             s.Kind = TourStep::Close;
         } else if (word == "shot") {
             s.Kind = TourStep::Shot;
-            if (!(words >> s.Name) || s.Name.find('/') != std::string::npos) return fail("needs a plain name");
+            if (!(words >> s.Name) || s.Name.find('/') != std::string::npos)
+                return fail("needs a plain name");
         } else if (word == "exit") {
             s.Kind = TourStep::Exit;
         } else {
@@ -91,7 +92,8 @@ CaptureMatch CompareCapture(const platform::RgbaImage& capture, const platform::
             const uint8_t* c = &capture.Pixels[(size_t(cy) * cw + cx) * 4];
             const uint8_t* r = &reference.Pixels[(size_t(y) * rw + x) * 4];
             int diff = 0;
-            for (int k = 0; k < 3; ++k) diff = std::max(diff, std::abs(int(c[k]) - int(r[k])));
+            for (int k = 0; k < 3; ++k)
+                diff = std::max(diff, std::abs(int(c[k]) - int(r[k])));
             if (diff <= tolerance) ++matching;
             if (std::max({c[0], c[1], c[2]}) > 16) ++lit;
         }

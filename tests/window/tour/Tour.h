@@ -10,9 +10,9 @@
 struct TourStep {
     enum KindType { Move, Click, Press, Close, Shot, Exit };
     KindType Kind = Exit;
-    int X = 0, Y = 0;  // Move: window client pixels
-    int Key = 0;       // Press: the game's virtual-key code
-    std::string Name;  // Shot: the picture's name; Press: the key's name as written
+    int X = 0, Y = 0; // Move: window client pixels
+    int Key = 0;      // Press: the game's virtual-key code
+    std::string Name; // Shot: the picture's name; Press: the key's name as written
 };
 
 // Reads a tour: one step a line ("move X Y", "click", "key NAME", "close", "shot NAME", "exit"),
@@ -24,8 +24,8 @@ std::vector<TourStep> ReadTour(const std::string& path, std::string* error);
 
 // How well a capture of the game's screen matches a reference frame of 800 x 600.
 struct CaptureMatch {
-    double Matching = 0;  // share of the reference's pixels the capture shows (within a small tolerance)
-    double Lit = 0;       // share of the capture's game pixels that are not black
+    double Matching = 0; // share of the reference's pixels the capture shows (within a small tolerance)
+    double Lit = 0;      // share of the capture's game pixels that are not black
     // The capture shows the reference: nearly every pixel matches and the screen is not black.
     bool Shows() const { return Matching >= 0.95 && Lit >= 0.25; }
 };
