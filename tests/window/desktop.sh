@@ -86,11 +86,24 @@ geometry() {
 size() { geometry | awk '{ print $1 "x" $2 }'; }
 state() { xprop -id "$window" _NET_WM_STATE 2>/dev/null; }
 
-# Waits until the window has the given size and has kept it (the picture is drawn at it).
+# Whether the window shows the picture drawn at its current size: a 4:3 picture that fills the
+# window's width or height (a picture left from the old size is smaller, or cut to the window's
+# own shape).
+picture_fits() {
+  import -window "$window" "$scratch/window.png" 2>/dev/null || return 1
+  local pw ph ww wh
+  read -r pw ph _ _ <<<"$(picture_box)"
+  read -r ww wh _ _ <<<"$(geometry)"
+  [ -n "$pw" ] && [ -n "$ph" ] || return 1
+  [ $((pw * 3)) -ge $((ph * 4 - 4)) ] && [ $((pw * 3)) -le $((ph * 4 + 4)) ] || return 1
+  [ "$pw" -ge $((ww - 1)) ] || [ "$ph" -ge $((wh - 1)) ]
+}
+
+# Waits until the window has the given size and shows the picture drawn at it.
 wait_size() {
   want=$1
   wait_for 10 '[ "$(size)" = "$want" ]' || fail "$2: the window is $(size), expected $want"
-  sleep 0.3  # two window-manager round trips: let the last frame at the new size reach the screen
+  wait_for 10 picture_fits || fail "$2: the picture was not drawn again at $want"
 }
 
 # A screenshot of the whole screen, and the picture's shape in it: inside the window the picture
@@ -113,9 +126,13 @@ hold() { xdotool keydown "$1" && sleep 0.15 && xdotool keyup "$1"; }
 
 leave() {
   wmctrl -i -c "$window" || fail "cannot ask the window to close"
-  sleep 0.5  # the exit question slides in; Y answers it
-  hold y
-  wait_for 10 '! kill -0 "$game_pid" 2>/dev/null' || fail "the game did not end after the exit question's Yes"
+  # Y answers the exit question once it is up (before that, Y does nothing in the menu): answer
+  # until the game has ended.
+  for _ in $(seq 40); do
+    hold y
+    wait_for 1 '! kill -0 "$game_pid" 2>/dev/null' && break
+  done
+  kill -0 "$game_pid" 2>/dev/null && fail "the game did not end after the exit question's Yes"
   wait "$game_pid"
   local status=$?
   game_pid=
@@ -179,7 +196,7 @@ wmctrl -i -r "$window" -b add,maximized_vert,maximized_horz
 wait_for 10 'state | grep -q _NET_WM_STATE_MAXIMIZED_VERT' || fail "maximise: the window manager did not maximise"
 wait_for 10 '[ "$(size | cut -dx -f1)" -gt 1000 ]' || fail "maximise: the window stayed $(size)"
 maximised=$(size)
-sleep 0.3
+wait_for 10 picture_fits || fail "maximise: the picture was not drawn again at $maximised"
 shot 4-maximised
 read -r bw bh _ _ <<<"$(picture_box)"
 [ $((bw * 3)) -ge $((bh * 4 - 4)) ] && [ $((bw * 3)) -le $((bh * 4 + 4)) ] ||
