@@ -23,8 +23,8 @@
 namespace {
 
 // Runs the loop for the given time and prints its frame rate and CPU use as two rows.
-void MeasureLoop(TMForm& form, platform::Window& window, double seconds, const std::string& what,
-                 bool goal, void (*beforeFrame)() = nullptr) {
+void MeasureLoop(TMForm& form, platform::Window& window, double seconds, const std::string& what, bool goal,
+                 void (*beforeFrame)() = nullptr) {
     uint64_t presents0 = form.MDXDraw.PresentCount();
     double cpu0 = bench::CpuSeconds(), t0 = bench::Now();
     while (bench::Now() - t0 < seconds) {

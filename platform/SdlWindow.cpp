@@ -545,8 +545,8 @@ class SdlWindow : public Window {
         for (uint32_t multiplier : {1u, 40503u}) {
             for (size_t i = 0; i < every.size(); ++i)
                 every[i] = uint16_t(uint32_t(i) * multiplier);
-            SDL_Texture* from = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
-                                                  width_, height_);
+            SDL_Texture* from = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565,
+                                                  SDL_TEXTUREACCESS_STREAMING, width_, height_);
             SDL_Texture* to = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_TARGET, width_ * factor,
                                                 height_ * factor);
             bool ok = from && to && SDL_SetTextureBlendMode(from, SDL_BLENDMODE_NONE) == 0 &&
