@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -328,6 +329,7 @@ class SdlWindow : public Window {
                         rowBytes);
         if (SDL_UpdateTexture(texture_, nullptr, pixels, pitchPixels * 2) != 0) return false;
         hasFrame_ = true;
+        stageStale_ = true;
         return Draw();
     }
 
@@ -462,9 +464,13 @@ class SdlWindow : public Window {
             const SDL_Rect dst{p.X, p.Y, p.W, p.H}; // (the picture)
             SDL_Texture* source = texture_;
             if (l.Smooth && Stage(l.WholeScale)) {
-                SDL_SetRenderTarget(renderer_, stage_);
-                SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-                SDL_SetRenderTarget(renderer_, nullptr);
+                if (!handStage_) {
+                    SDL_SetRenderTarget(renderer_, stage_);
+                    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+                    SDL_SetRenderTarget(renderer_, nullptr);
+                } else if (stageStale_ && !FillStage()) {
+                    return false;
+                }
                 source = stage_;
             }
             // Without a stage (a renderer that cannot draw into textures) the picture is filtered
@@ -484,12 +490,28 @@ class SdlWindow : public Window {
         if (stage_) SDL_DestroyTexture(stage_);
         stage_ = nullptr;
         stageFactor_ = 0;
+        handStage_ = false;
         SDL_RendererInfo info;
         if (SDL_GetRendererInfo(renderer_, &info) != 0 || !(info.flags & SDL_RENDERER_TARGETTEXTURE))
             return false;
         Uint32 format = SDL_GetWindowPixelFormat(window_);
         if (format == SDL_PIXELFORMAT_UNKNOWN || SDL_BYTESPERPIXEL(format) != 4)
             format = SDL_PIXELFORMAT_ARGB8888;
+        // On the software renderer the processor does the enlarging anyway: a plain loop over a
+        // colour table does it in a fraction of the time of the renderer's general scaled copy
+        // (at the picture's own size the renderer's plain conversion is as fast).
+        if (factor > 1 && (info.flags & SDL_RENDERER_SOFTWARE) && LearnColours(format, factor)) {
+            stage_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_STREAMING, width_ * factor,
+                                       height_ * factor);
+            if (stage_) {
+                SDL_SetTextureScaleMode(stage_, SDL_ScaleModeLinear);
+                SDL_SetTextureBlendMode(stage_, SDL_BLENDMODE_NONE);
+                stageFactor_ = factor;
+                handStage_ = true;
+                stageStale_ = true;
+                return true;
+            }
+        }
         stage_ =
             SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_TARGET, width_ * factor, height_ * factor);
         if (!stage_)
@@ -502,6 +524,86 @@ class SdlWindow : public Window {
         return true;
     }
 
+    // Learns from the renderer itself what its sharp enlarging of the picture by `factor` makes
+    // of each of the 65536 picture colours in the stage's format, on a test picture of the real
+    // size holding every colour, so that the hand-made stage below is the same to the bit. False
+    // (use the renderer's own copy) when the renderer's result is anything but each picture pixel
+    // repeated factor x factor times in one colour per picture colour.
+    bool LearnColours(Uint32 format, int factor) {
+        if (colourFormat_ == format && colourFactor_ == factor && colours_.size() == 65536) return true;
+        colours_.clear();
+        colourFormat_ = 0;
+        colourFactor_ = 0;
+        const size_t w = size_t(width_), h = size_t(height_), f = size_t(factor);
+        if (w * h < 65536) return false;
+        std::vector<uint32_t> colours(65536);
+        std::vector<bool> known(65536, false);
+        std::vector<uint16_t> every(w * h);
+        std::vector<uint32_t> out(w * h * f * f);
+        // The second picture mixes the colours' places (an odd multiplier permutes them), so a
+        // renderer that took its pixels from anywhere but straight under them is caught there.
+        for (uint32_t multiplier : {1u, 40503u}) {
+            for (size_t i = 0; i < every.size(); ++i)
+                every[i] = uint16_t(uint32_t(i) * multiplier);
+            SDL_Texture* from = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565,
+                                                  SDL_TEXTUREACCESS_STREAMING, width_, height_);
+            SDL_Texture* to = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_TARGET, width_ * factor,
+                                                height_ * factor);
+            bool ok = from && to && SDL_SetTextureBlendMode(from, SDL_BLENDMODE_NONE) == 0 &&
+                      SDL_UpdateTexture(from, nullptr, every.data(), width_ * 2) == 0 &&
+                      SDL_SetRenderTarget(renderer_, to) == 0 &&
+                      SDL_RenderCopy(renderer_, from, nullptr, nullptr) == 0 &&
+                      SDL_RenderReadPixels(renderer_, nullptr, format, out.data(), width_ * factor * 4) == 0;
+            SDL_SetRenderTarget(renderer_, nullptr);
+            if (from) SDL_DestroyTexture(from);
+            if (to) SDL_DestroyTexture(to);
+            if (!ok) return false;
+            for (size_t y = 0; y < h * f; ++y)
+                for (size_t x = 0; x < w * f; ++x) {
+                    const uint16_t v = every[(y / f) * w + x / f];
+                    const uint32_t c = out[y * w * f + x];
+                    if (!known[v]) {
+                        known[v] = true;
+                        colours[v] = c;
+                    } else if (colours[v] != c) {
+                        return false;
+                    }
+                }
+        }
+        colours_ = std::move(colours);
+        colourFormat_ = format;
+        colourFactor_ = factor;
+        return true;
+    }
+
+    // Enlarges the last frame into the (streaming) stage by repeating each pixel.
+    bool FillStage() {
+        const size_t rowBytes = size_t(width_) * 2;
+        if (last_.size() != rowBytes * size_t(height_) || colours_.size() != 65536) return true;
+        void* target = nullptr;
+        int pitch = 0;
+        if (SDL_LockTexture(stage_, nullptr, &target, &pitch) != 0) return false;
+        const int f = stageFactor_;
+        const size_t rowOut = size_t(width_) * size_t(f) * 4;
+        for (int y = 0; y < height_; ++y) {
+            uint8_t* first = static_cast<uint8_t*>(target) + size_t(pitch) * size_t(y) * size_t(f);
+            uint32_t* o = reinterpret_cast<uint32_t*>(first);
+            const uint8_t* in = last_.data() + rowBytes * size_t(y);
+            for (int x = 0; x < width_; ++x) {
+                uint16_t v;
+                std::memcpy(&v, in + size_t(x) * 2, 2);
+                const uint32_t c = colours_[v];
+                for (int k = 0; k < f; ++k)
+                    *o++ = c;
+            }
+            for (int k = 1; k < f; ++k)
+                std::memcpy(first + size_t(pitch) * size_t(k), first, rowOut);
+        }
+        SDL_UnlockTexture(stage_);
+        stageStale_ = false;
+        return true;
+    }
+
     // Shows the last frame again when the window needs it while the frame loop may be frozen
     // (uncovered, resized, maximised: the frame timer runs only while the game is active).
     void Repaint() {
@@ -511,6 +613,9 @@ class SdlWindow : public Window {
     bool CreateRenderer() {
         last_.clear();
         stageFactor_ = 0;
+        handStage_ = false;
+        colours_.clear(); // learnt from the renderer that is going
+        colourFactor_ = 0;
         stage_ = nullptr; // textures die with their renderer
         if (rendererChoice_ == RendererChoice::Accelerated || SDL_GetHint(SDL_HINT_RENDER_DRIVER))
             renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
@@ -770,6 +875,11 @@ class SdlWindow : public Window {
     SDL_Texture* stage_ = nullptr;   // the frame enlarged by stageFactor_ (nearest-neighbour)
     std::vector<uint8_t> last_;      // the pixels of the frame on the screen
     int stageFactor_ = 0;
+    bool handStage_ = false;        // the stage is filled by FillStage, not by the renderer
+    bool stageStale_ = true;        // the stage does not hold the last frame yet
+    std::vector<uint32_t> colours_; // picture colour -> stage pixel, as the renderer makes it
+    Uint32 colourFormat_ = 0;
+    int colourFactor_ = 0;
     SDL_Cursor* hand_ = nullptr;
     int width_, height_;
     RendererChoice rendererChoice_ = RendererChoice::Unknown;

@@ -1,10 +1,12 @@
 // The real SDL window on SDL's offscreen video driver: when the window system reports the window
-// uncovered, the last frame is shown again without a new frame from the game.
+// uncovered, the last frame is shown again without a new frame from the game; and an enlarged
+// window shows the picture exactly as SDL's own sharp-then-smooth copies make it.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -80,6 +82,73 @@ TEST(SdlWindow, UncoveringTheWindowShowsTheLastFrameAgain) {
     while (window->PollEvent(e)) {
     }
     EXPECT_EQ(ShownPixel(sdl, 400, 300), 0xFF0000u) << "the last frame is shown again";
+}
+
+// A window between two and three times the picture: the picture is enlarged twice with sharp
+// pixels, then filtered to the window. The window's own stage must give, to the bit, what SDL's
+// renderer makes of the same frame through a render-target stage.
+TEST(SdlWindow, EnlargedPictureMatchesTheRenderersOwnSharpThenSmoothCopy) {
+    OffscreenDriver driver;
+    platform::WindowOptions o;
+    o.Caption = "Spray Dash enlarged picture test";
+    std::unique_ptr<platform::Window> window;
+    try {
+        window = platform::CreateSdlWindow(o);
+    } catch (const std::exception& e) {
+        GTEST_SKIP() << "no offscreen SDL window here: " << e.what();
+    }
+    SDL_Window* sdl = FindWindow(o.Caption);
+    ASSERT_NE(sdl, nullptr);
+    SDL_SetWindowSize(sdl, 1760, 1320); // 4:3, 2.2 times 800 x 600
+    platform::Event e;
+    while (window->PollEvent(e)) {
+    }
+    int ww = 0, wh = 0;
+    SDL_GetWindowSize(sdl, &ww, &wh);
+    if (ww != 1760 || wh != 1320) GTEST_SKIP() << "the window opened at " << ww << " x " << wh;
+
+    // Every colour somewhere, in a pattern where neighbours differ in every channel.
+    std::vector<uint16_t> frame(size_t(o.Width) * size_t(o.Height));
+    for (size_t i = 0; i < frame.size(); ++i)
+        frame[i] = uint16_t(uint32_t(i) * 40503u + 7u);
+    ASSERT_TRUE(window->Present(frame.data(), o.Width, o.Height, o.Width));
+    SDL_Surface* shown = SDL_GetWindowSurface(sdl);
+    ASSERT_NE(shown, nullptr);
+
+    SDL_Surface* expected = SDL_CreateRGBSurfaceWithFormat(0, ww, wh, 32, shown->format->format);
+    SDL_Renderer* r = SDL_CreateSoftwareRenderer(expected);
+    ASSERT_NE(r, nullptr);
+    SDL_Texture* picture =
+        SDL_CreateTexture(r, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, o.Width, o.Height);
+    SDL_Texture* stage =
+        SDL_CreateTexture(r, shown->format->format, SDL_TEXTUREACCESS_TARGET, o.Width * 2, o.Height * 2);
+    ASSERT_TRUE(picture && stage);
+    SDL_SetTextureBlendMode(picture, SDL_BLENDMODE_NONE);
+    SDL_SetTextureScaleMode(picture, SDL_ScaleModeNearest);
+    SDL_SetTextureBlendMode(stage, SDL_BLENDMODE_NONE);
+    SDL_SetTextureScaleMode(stage, SDL_ScaleModeLinear);
+    SDL_UpdateTexture(picture, nullptr, frame.data(), o.Width * 2);
+    SDL_SetRenderTarget(r, stage);
+    SDL_RenderCopy(r, picture, nullptr, nullptr);
+    SDL_SetRenderTarget(r, nullptr);
+    SDL_RenderCopy(r, stage, nullptr, nullptr);
+    SDL_RenderFlush(r);
+
+    int differing = 0, firstX = -1, firstY = -1;
+    for (int y = 0; y < wh; ++y)
+        for (int x = 0; x < ww; ++x) {
+            const auto* a = static_cast<const uint8_t*>(shown->pixels) + y * shown->pitch + x * 4;
+            const auto* b = static_cast<const uint8_t*>(expected->pixels) + y * expected->pitch + x * 4;
+            uint32_t pa = 0, pb = 0;
+            std::memcpy(&pa, a, 4);
+            std::memcpy(&pb, b, 4);
+            if ((pa & 0xFFFFFFu) != (pb & 0xFFFFFFu) && differing++ == 0) firstX = x, firstY = y;
+        }
+    EXPECT_EQ(differing, 0) << "first at (" << firstX << ", " << firstY << ")";
+    SDL_DestroyTexture(stage);
+    SDL_DestroyTexture(picture);
+    SDL_DestroyRenderer(r);
+    SDL_FreeSurface(expected);
 }
 
 } // namespace
