@@ -411,7 +411,8 @@ class TPostgresStore : public TScoreStore {
                     for (int i = 0; i < r.Rows(); ++i)
                         stored.insert(r.Text(i, 0));
                     for (size_t i = 0; i < batch.size(); ++i)
-                        outcomes[i] = stored.count(batch[i].Code) ? TAddOutcome::Stored : TAddOutcome::Duplicate;
+                        outcomes[i] =
+                            stored.count(batch[i].Code) ? TAddOutcome::Stored : TAddOutcome::Duplicate;
                 }
                 ++statement;
             }
