@@ -12,6 +12,7 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 
 namespace {
@@ -121,6 +122,34 @@ class TPgConnection {
     std::string Url;
     PGconn* C = nullptr;
 };
+
+// Bytes as hexadecimal digits, for decode(..., 'hex') on the server.
+std::string Hex(const std::string& bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (unsigned char b : bytes) {
+        out += digits[b >> 4];
+        out += digits[b & 15];
+    }
+    return out;
+}
+
+// A one-dimensional array literal of quoted elements: any text survives, commas and quotes included.
+std::string ArrayLiteral(const std::vector<std::string>& items) {
+    std::string out = "{";
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (i) out += ',';
+        out += '"';
+        for (char ch : items[i]) {
+            if (ch == '"' || ch == '\\') out += '\\';
+            out += ch;
+        }
+        out += '"';
+    }
+    out += '}';
+    return out;
+}
 
 constexpr const char* kRowColumns = "id, type, name, score, addinfo, address, received, hidden";
 
@@ -319,32 +348,46 @@ class TPostgresStore : public TScoreStore {
                                   p.Formats.data(), 0) != 1)
                 throw EStoreUnavailable("database: " + TPgConnection::FirstLine(PQerrorMessage(c)));
         };
-        // Codes are made of letters and digits only, so the array literal needs no quoting.
-        std::string codes = "{";
-        for (size_t i = 0; i < batch.size(); ++i)
-            codes += (i ? "," : "") + batch[i].Code;
-        codes += "}";
+        // The whole batch goes in as arrays, one element per submission, so the server parses and
+        // plans one INSERT however large the batch is.
+        std::vector<std::string> types, names, scores, addInfos, codes, addresses, received;
+        for (const TNewResult& r : batch) {
+            types.push_back(std::to_string(r.Result.Type));
+            names.push_back(Hex(r.Result.Name));
+            scores.push_back(std::to_string(r.Result.Score));
+            addInfos.push_back(Hex(r.Result.AddInfo));
+            codes.push_back(r.Code);
+            addresses.push_back(r.Address);
+            received.push_back(std::to_string(r.Received));
+        }
+        const std::string codeArray = ArrayLiteral(codes);
         std::string error;
         try {
             send("BEGIN", {});
             // Same codes from other processes wait here, in one order for all (no deadlock), so
-            // the duplicate check below sees each other's committed rows.
+            // the duplicate check below sees each other's committed rows. It must stay a statement
+            // of its own: the INSERT's snapshot is taken after the locks are held.
             send("SELECT pg_advisory_xact_lock(h) FROM"
                  " (SELECT DISTINCT hashtext(c) AS h FROM unnest($1::text[]) AS c ORDER BY 1) AS s",
-                 TParams().Text(codes));
-            for (const TNewResult& r : batch)
-                send("INSERT INTO results(type, name, score, addinfo, code, address, received)"
-                     " SELECT $1::integer, $2::bytea, $3::integer, $4::bytea, $5::text, $6::text, $7::bigint"
-                     " WHERE NOT EXISTS (SELECT 1 FROM results WHERE code = $5::text AND received > "
-                     "$7::bigint - 600)",
-                     TParams()
-                         .Int(r.Result.Type)
-                         .Bytes(r.Result.Name)
-                         .Int(r.Result.Score)
-                         .Bytes(r.Result.AddInfo)
-                         .Text(r.Code)
-                         .Text(r.Address)
-                         .Int(r.Received));
+                 TParams().Text(codeArray));
+            // Codes inside one batch are distinct (the queue saw to that); ids follow the batch's order.
+            send("INSERT INTO results(type, name, score, addinfo, code, address, received)"
+                 " SELECT t.type, decode(t.name, 'hex'), t.score, decode(t.addinfo, 'hex'), t.code,"
+                 " t.address, t.received"
+                 " FROM unnest($1::integer[], $2::text[], $3::integer[], $4::text[], $5::text[],"
+                 " $6::text[], $7::bigint[]) WITH ORDINALITY"
+                 " AS t(type, name, score, addinfo, code, address, received, n)"
+                 " WHERE NOT EXISTS (SELECT 1 FROM results AS o WHERE o.code = t.code"
+                 " AND o.received > t.received - 600)"
+                 " ORDER BY t.n RETURNING code",
+                 TParams()
+                     .Text(ArrayLiteral(types))
+                     .Text(ArrayLiteral(names))
+                     .Text(ArrayLiteral(scores))
+                     .Text(ArrayLiteral(addInfos))
+                     .Text(codeArray)
+                     .Text(ArrayLiteral(addresses))
+                     .Text(ArrayLiteral(received)));
             send((std::string("NOTIFY ") + kChangeChannel).c_str(), {});
             send("COMMIT", {});
             if (PQpipelineSync(c) != 1)
@@ -362,10 +405,14 @@ class TPostgresStore : public TScoreStore {
                 if (st == PGRES_PIPELINE_SYNC) break;
                 if (st == PGRES_FATAL_ERROR || st == PGRES_PIPELINE_ABORTED || st == PGRES_NONFATAL_ERROR) {
                     if (error.empty()) error = TPgConnection::FirstLine(PQresultErrorMessage(raw));
-                } else if (statement >= 2 && statement < 2 + batch.size()) {
-                    outcomes[statement - 2] = std::strcmp(PQcmdTuples(raw), "1") == 0
-                                                  ? TAddOutcome::Stored
-                                                  : TAddOutcome::Duplicate;
+                } else if (statement == 2) {
+                    // The codes written come back; every other one was a duplicate of a stored row.
+                    std::set<std::string> stored;
+                    for (int i = 0; i < r.Rows(); ++i)
+                        stored.insert(r.Text(i, 0));
+                    for (size_t i = 0; i < batch.size(); ++i)
+                        outcomes[i] =
+                            stored.count(batch[i].Code) ? TAddOutcome::Stored : TAddOutcome::Duplicate;
                 }
                 ++statement;
             }

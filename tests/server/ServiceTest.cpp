@@ -6,7 +6,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <ctime>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -144,6 +146,50 @@ TEST_P(EngineTest, AnIdenticalCodeWithinTenMinutesIsStoredOnce) {
     EXPECT_EQ(s.Store->Add({r, edge, "127.0.0.1", t0 + 600}).Outcome, TAddOutcome::Stored);
     EXPECT_EQ(s.Store->Add({r, CodeFor("EDGE", 11), "127.0.0.1", t0}).Outcome, TAddOutcome::Stored);
     EXPECT_EQ(s.Store->Latest(10).size(), 4u);
+}
+
+TEST_P(EngineTest, AQueuedBatchKeepsEveryByteAndItsArrivalOrder) {
+    auto store = OpenScoreStore(Db, {});
+    // Bytes that mean something to a database's literals: quotes, backslashes, commas, braces,
+    // a NUL and high bytes in names; the same in the address text (no NUL: it is text).
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {std::string("a\0b", 3), "\"quoted\""},
+        {"\\x41", "back\\slash"},
+        {"{1,2}", "comma,brace}"},
+        {"\xFF\xEB", "NULL"},
+        {"", ""},
+    };
+    std::mutex mutex;
+    std::condition_variable done;
+    size_t answered = 0;
+    std::vector<TAddOutcome> outcomes(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        TSubmittedResult r{0, rows[i].first, int32_t(i), 'S', rows[i].first};
+        store->AddAsync({r, CodeFor("ODD", int32_t(i)), rows[i].second, 1'800'000'000},
+                        [&, i](const TAddResult& a) {
+                            std::lock_guard<std::mutex> lock(mutex);
+                            outcomes[i] = a.Outcome;
+                            ++answered;
+                            done.notify_one();
+                        });
+    }
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        done.wait(lock, [&] { return answered == rows.size(); });
+    }
+    for (TAddOutcome o : outcomes)
+        EXPECT_EQ(o, TAddOutcome::Stored);
+    std::vector<TStoredRow> latest = store->Latest(10); // newest first
+    ASSERT_EQ(latest.size(), rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const TStoredRow& got = latest[rows.size() - 1 - i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(got.Score, int32_t(i));
+        EXPECT_EQ(got.Name, rows[i].first);
+        EXPECT_EQ(got.AddInfo, rows[i].first);
+        EXPECT_EQ(got.Address, rows[i].second);
+    }
+    store->Close();
 }
 
 TEST_P(EngineTest, DuplicatesAreDecidedInTheDatabaseAcrossProcesses) {
