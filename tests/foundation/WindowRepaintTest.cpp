@@ -49,18 +49,29 @@ struct OffscreenDriver {
     }
 };
 
-TEST(SdlWindow, UncoveringTheWindowShowsTheLastFrameAgain) {
+// A real SDL window on the offscreen driver, found again by its caption.
+class SdlWindow : public testing::Test {
+  protected:
+    void Open(const char* caption) {
+        o.Caption = caption;
+        try {
+            window = platform::CreateSdlWindow(o);
+        } catch (const std::exception& e) {
+            GTEST_SKIP() << "no offscreen SDL window here: " << e.what();
+        }
+        sdl = FindWindow(o.Caption);
+        ASSERT_NE(sdl, nullptr);
+    }
+
     OffscreenDriver driver;
     platform::WindowOptions o;
-    o.Caption = "Spray Dash repaint test";
     std::unique_ptr<platform::Window> window;
-    try {
-        window = platform::CreateSdlWindow(o);
-    } catch (const std::exception& e) {
-        GTEST_SKIP() << "no offscreen SDL window here: " << e.what();
-    }
-    SDL_Window* sdl = FindWindow(o.Caption);
-    ASSERT_NE(sdl, nullptr);
+    SDL_Window* sdl = nullptr;
+};
+
+TEST_F(SdlWindow, UncoveringTheWindowShowsTheLastFrameAgain) {
+    Open("Spray Dash repaint test");
+    if (IsSkipped() || HasFatalFailure()) return;
 
     // A frame of pure red (5-6-5: 0xF800).
     std::vector<uint16_t> frame(size_t(o.Width) * size_t(o.Height), 0xF800);
@@ -87,18 +98,9 @@ TEST(SdlWindow, UncoveringTheWindowShowsTheLastFrameAgain) {
 // A window between two and three times the picture: the picture is enlarged twice with sharp
 // pixels, then filtered to the window. The window's own stage must give, to the bit, what SDL's
 // renderer makes of the same frame through a render-target stage.
-TEST(SdlWindow, EnlargedPictureMatchesTheRenderersOwnSharpThenSmoothCopy) {
-    OffscreenDriver driver;
-    platform::WindowOptions o;
-    o.Caption = "Spray Dash enlarged picture test";
-    std::unique_ptr<platform::Window> window;
-    try {
-        window = platform::CreateSdlWindow(o);
-    } catch (const std::exception& e) {
-        GTEST_SKIP() << "no offscreen SDL window here: " << e.what();
-    }
-    SDL_Window* sdl = FindWindow(o.Caption);
-    ASSERT_NE(sdl, nullptr);
+TEST_F(SdlWindow, EnlargedPictureMatchesTheRenderersOwnSharpThenSmoothCopy) {
+    Open("Spray Dash enlarged picture test");
+    if (IsSkipped() || HasFatalFailure()) return;
     SDL_SetWindowSize(sdl, 1760, 1320); // 4:3, 2.2 times 800 x 600
     platform::Event e;
     while (window->PollEvent(e)) {
