@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <initializer_list>
@@ -158,8 +159,8 @@ bool IsSoftwareGl(SDL_Renderer* renderer) {
 // is used and the question is asked again at the next start.
 RendererChoice ProbeRendererInChild() {
     std::fflush(nullptr);
-    // The child's end is signalled by SIGCHLD, held back meanwhile (this process has only one
-    // thread yet), so that the wait below wakes the moment the child is done instead of polling.
+    // The child's end is signalled by SIGCHLD, held back meanwhile, so that the wait below wakes
+    // the moment the child is done instead of sleeping in steps.
     sigset_t childEnded, previous;
     sigemptyset(&childEnded);
     sigaddset(&childEnded, SIGCHLD);
@@ -202,9 +203,12 @@ RendererChoice ProbeRendererInChild() {
             waitpid(pid, &status, 0);
             break;
         }
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        // Any child's end wakes the wait; it also looks again every 50 ms, for a caller whose
+        // other threads could take the signal.
+        const auto ns =
+            std::min<int64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(left).count(), 50000000);
         const timespec wait{time_t(ns / 1000000000), long(ns % 1000000000)};
-        sigtimedwait(&childEnded, nullptr, &wait); // any child's end, or the time is up: look again
+        sigtimedwait(&childEnded, nullptr, &wait);
     }
     sigprocmask(SIG_SETMASK, &previous, nullptr);
     return choice;

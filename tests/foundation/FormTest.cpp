@@ -104,6 +104,18 @@ TEST(Form, PicturesOffTheFirstFrameAreCopiedWhileTheLoopWaitsAfterIt) {
     EXPECT_EQ(game.Form().MDXDraw.PresentCount(), 2u) << "copying draws no frame";
 }
 
+TEST(Form, TheWindowsFirstFocusDoesNotHoldBackTheFirstFrame) {
+    GameHarness game;
+    // The first frame is due an interval after the display started; the focus the window gets
+    // when it first appears arrives just then.
+    game.Clock().Advance(15);
+    platform::Event e;
+    e.Kind = platform::EventKind::Activated;
+    game.Window().Inject(e);
+    RunLoopOnce(game.Form(), game.Window(), false);
+    EXPECT_EQ(game.Form().MDXDraw.PresentCount(), 1u);
+}
+
 TEST(Form, DeactivationFreezesTheLoopAndReactivationResumesWithLagOne) {
     GameHarness game;
     game.Steps(3);
