@@ -9,6 +9,7 @@
 #include "platform/DataLocation.h"
 #include "platform/Text.h"
 #include "platform/Window.h"
+#include "stage/TextStyles.h"
 
 namespace {
 
@@ -57,8 +58,12 @@ std::unique_ptr<platform::Window> OpenGameWindow() {
     if (options.Remembered.Renderer == platform::RendererChoice::Unknown && !std::getenv("SDL_RENDER_DRIVER"))
         options.Remembered.Renderer = platform::ProbeRendererInChild();
     options.ProbeRenderer = false;
-    // The font configuration and the window take about as long as each other: do both at once.
-    auto fonts = std::async(std::launch::async, platform::PrepareFonts);
+    // The font configuration with the text styles' fonts and the window take about as long as each
+    // other: do both at once.
+    auto fonts = std::async(std::launch::async, [] {
+        platform::PrepareFonts();
+        OpenTextStyleFonts();
+    });
     auto window = platform::CreateSdlWindow(options);
     platform::SetWindowIconFromFile(*window, platform::kWindowIconFile);
     fonts.wait();
