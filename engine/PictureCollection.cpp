@@ -129,9 +129,7 @@ void TPictureCollectionItem::BuildDueSurfaces() const {
     // The surfaces are a cache of the picture: building them changes nothing a reader can tell
     // apart from their having been built earlier. (Items are never const objects: the collection
     // owns them.)
-    auto& self = const_cast<TPictureCollectionItem&>(*this);
-    self.rebuildDue_ = false;
-    self.RebuildSurfaces();
+    const_cast<TPictureCollectionItem&>(*this).RebuildSurfaces(); // clears the mark first
 }
 
 void TPictureCollectionItem::RebuildSurfaces() {
