@@ -9,6 +9,24 @@
 #include "platform/DataLocation.h"
 #include "platform/Text.h"
 #include "platform/Window.h"
+#include "stage/TextStyles.h"
+
+namespace {
+
+// The largest picture takes a few milliseconds to copy onto its surfaces; with less time than
+// this left before the next frame the copy waits for a later pass.
+constexpr uint32_t kPictureCopyMs = 10;
+
+// Copies one picture whose surfaces are still due (the display builds them when first used), so
+// that by the time the player opens another screen or starts a race every picture is ready and
+// no first frame of a screen has to copy them. Only after the first frame is on the screen.
+bool CopyOnePictureWhileIdle(TMForm& form, uint32_t due) {
+    if (due < kPictureCopyMs || form.MDXDraw.PresentCount() == 0) return false;
+    return form.MDXImageList.Items().BuildNextDueSurfaces() ||
+           form.MDXImageList3.Items().BuildNextDueSurfaces();
+}
+
+} // namespace
 
 void RunLoopOnce(TMForm& form, platform::Window& window, bool wait) {
     platform::Event e;
@@ -17,6 +35,8 @@ void RunLoopOnce(TMForm& form, platform::Window& window, bool wait) {
     if (form.Terminated()) return;
     if (form.MDXTimer.IdleInstalled()) {
         uint32_t due = form.MDXTimer.Idle();
+        // Spare time before the next frame copies a picture (then the next pass looks again).
+        if (due > 0 && wait && CopyOnePictureWhileIdle(form, due)) return;
         // Instead of spinning a core until the next frame is due, sleep in the event wait;
         // an event wakes us early and is handled at once.
         if (due > 0 && wait && window.WaitEvent(e, int(due))) form.HandleEvent(e);
@@ -38,8 +58,12 @@ std::unique_ptr<platform::Window> OpenGameWindow() {
     if (options.Remembered.Renderer == platform::RendererChoice::Unknown && !std::getenv("SDL_RENDER_DRIVER"))
         options.Remembered.Renderer = platform::ProbeRendererInChild();
     options.ProbeRenderer = false;
-    // The font configuration and the window take about as long as each other: do both at once.
-    auto fonts = std::async(std::launch::async, platform::PrepareFonts);
+    // The font configuration with the text styles' fonts and the window take about as long as each
+    // other: do both at once.
+    auto fonts = std::async(std::launch::async, [] {
+        platform::PrepareFonts();
+        OpenTextStyleFonts();
+    });
     auto window = platform::CreateSdlWindow(options);
     platform::SetWindowIconFromFile(*window, platform::kWindowIconFile);
     fonts.wait();

@@ -9,7 +9,8 @@ class Window;
 class TMForm;
 
 // One pass: handles every pending event, then gives the frame timer its idle step. When the
-// next frame is not due yet and Wait is true, waits for events until it is (no busy spinning).
+// next frame is not due yet and Wait is true, waits for events until it is (no busy spinning),
+// or spends the spare time copying one picture that is still due onto its surfaces.
 void RunLoopOnce(TMForm& form, platform::Window& window, bool wait);
 // Runs the loop until the form asks to end.
 void RunLoop(TMForm& form, platform::Window& window);

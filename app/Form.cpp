@@ -191,7 +191,10 @@ void TMForm::HandleEvent(const platform::Event& e) {
         }
         break;
     case EventKind::Activated:
-        MDXTimer.ApplicationActivated();
+        // The window's first focus at start-up is no return from elsewhere: the game has been
+        // active all along, and restarting the frame pace there only held the first frame back
+        // by an interval. Coming back after a deactivation restarts it, as always.
+        if (!MDXTimer.ApplicationActive()) MDXTimer.ApplicationActivated();
         break;
     case EventKind::Deactivated:
         MDXTimer.ApplicationDeactivated();

@@ -364,6 +364,13 @@ std::vector<uint8_t> ReadListFile(const std::string& path) {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) throw EFOpenError(Format("Cannot open file \"%s\". %s", path.c_str(), std::strerror(errno)));
     std::vector<uint8_t> data;
+    // Room for the whole file at once: grown chunk by chunk, the list's megabyte was copied (and
+    // fresh memory touched) several times over at start-up.
+    if (std::fseek(f, 0, SEEK_END) == 0) {
+        const long size = std::ftell(f);
+        if (size > 0) data.reserve(size_t(size));
+        std::rewind(f);
+    }
     uint8_t chunk[65536];
     size_t got;
     while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)

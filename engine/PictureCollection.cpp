@@ -76,6 +76,7 @@ int TPictureCollectionItem::FrameHeight() const {
 }
 
 int TPictureCollectionItem::NumPatterns() const {
+    BuildDueSurfaces();
     if (!surfaces_.empty()) return int(patterns_.size());
     // Counted from the stored properties; a cell of no size (the whole picture) counts once.
     auto count = [](int64_t size, int64_t pattern, int64_t skip) -> int64_t {
@@ -91,17 +92,20 @@ int TPictureCollectionItem::NumPatterns() const {
 }
 
 TRect TPictureCollectionItem::PatternBounds(int index) const {
+    BuildDueSurfaces();
     if (index < 0 || size_t(index) >= patterns_.size()) return TRect{};
     return patterns_[size_t(index)].Rect;
 }
 
 TDirectDrawSurface* TPictureCollectionItem::SurfaceOfPattern(int index) const {
+    BuildDueSurfaces();
     if (index < 0 || size_t(index) >= patterns_.size()) return nullptr;
     return patterns_[size_t(index)].Surface;
 }
 
 void TPictureCollectionItem::ReleaseSurfaces() {
     ready_ = false;
+    rebuildDue_ = false;
     patterns_.clear();
     surfaces_.clear();
 }
@@ -120,7 +124,16 @@ TDirectDrawSurface& TPictureCollectionItem::AddSurface(const TRect& rect) {
     return s;
 }
 
+void TPictureCollectionItem::BuildDueSurfaces() const {
+    if (!rebuildDue_) return;
+    // The surfaces are a cache of the picture: building them changes nothing a reader can tell
+    // apart from their having been built earlier. (Items are never const objects: the collection
+    // owns them.)
+    const_cast<TPictureCollectionItem&>(*this).RebuildSurfaces(); // clears the mark first
+}
+
 void TPictureCollectionItem::RebuildSurfaces() {
+    rebuildDue_ = false;
     if (!picture_.Graphic() || picture_.Graphic()->Empty()) return;
     if (!ready_) {
         if (Owner().DisplayReady()) MakeReady();
@@ -172,6 +185,7 @@ void TPictureCollectionItem::RebuildSurfaces() {
 }
 
 void TPictureCollectionItem::DrawPattern(TDirectDrawSurface& dest, int x, int y, int patternIndex) {
+    BuildDueSurfaces();
     if (!ready_ || patternIndex < 0 || size_t(patternIndex) >= patterns_.size()) return;
     const TPictureCollectionItemPattern& p = patterns_[size_t(patternIndex)];
     dest.BlitRect(x, y, p.Rect, p.Surface, Transparent);
@@ -179,6 +193,7 @@ void TPictureCollectionItem::DrawPattern(TDirectDrawSurface& dest, int x, int y,
 
 void TPictureCollectionItem::DrawRotated(TDirectDrawSurface& dest, int x, int y, int width, int height,
                                          int patternIndex, double centerX, double centerY, int angle) {
+    BuildDueSurfaces();
     if (!ready_ || patternIndex < 0 || size_t(patternIndex) >= patterns_.size()) return;
     const TPictureCollectionItemPattern& p = patterns_[size_t(patternIndex)];
     dest.BlitRotated(x, y, width, height, p.Rect, p.Surface, centerX, centerY, Transparent, angle);
@@ -272,7 +287,16 @@ void TPictureCollection::DetachDisplay() {
 
 void TPictureCollection::RebuildSurfaces() {
     for (int i = 0; i < Count(); ++i)
-        Items(i)->RebuildSurfaces();
+        Items(i)->RebuildSurfacesWhenUsed();
+}
+
+bool TPictureCollection::BuildNextDueSurfaces() {
+    for (int i = 0; i < Count(); ++i)
+        if (Items(i)->SurfacesDue()) {
+            Items(i)->BuildDueSurfaces();
+            return true;
+        }
+    return false;
 }
 
 bool TPictureCollection::DefinesBinaryProperty(const std::string& name) const {

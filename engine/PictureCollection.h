@@ -56,7 +56,8 @@ class TPictureCollectionItem : public THashCollectionItem, public TStreamObject 
     // PatternHeight when above 0, else the picture's height.
     int FrameHeight() const;
     // The number of patterns: counted on the surfaces when they exist, else computed from the
-    // stored properties.
+    // stored properties. (Like every reader of the surfaces below, it builds them first when
+    // they are due.)
     int NumPatterns() const;
     // Pattern Index's rectangle on its surface; (0,0,0,0) when Index is out of range.
     TRect PatternBounds(int index) const;
@@ -72,10 +73,24 @@ class TPictureCollectionItem : public THashCollectionItem, public TStreamObject 
     // Copies the picture onto new surfaces and records every pattern (single picture, system
     // memory, or tiled chunks of whole cells). Nothing for an empty picture.
     void RebuildSurfaces();
+    // Marks the surfaces for rebuilding: RebuildSurfaces runs when something first reads or
+    // draws them (or BuildDueSurfaces does). Start-up and a restore then copy only the pictures
+    // on the screen instead of every picture of every list.
+    void RebuildSurfacesWhenUsed() { rebuildDue_ = true; }
+    // True while a rebuild is marked and has not run yet.
+    bool SurfacesDue() const { return rebuildDue_; }
+    // Runs a marked rebuild now; nothing when none is marked.
+    void BuildDueSurfaces() const;
     // The item's surfaces in creation order (chunk i, j is number i + columns * j).
-    const std::vector<std::unique_ptr<TDirectDrawSurface>>& Surfaces() const { return surfaces_; }
+    const std::vector<std::unique_ptr<TDirectDrawSurface>>& Surfaces() const {
+        BuildDueSurfaces();
+        return surfaces_;
+    }
     // The item's patterns in pattern order.
-    const std::vector<TPictureCollectionItemPattern>& Patterns() const { return patterns_; }
+    const std::vector<TPictureCollectionItemPattern>& Patterns() const {
+        BuildDueSurfaces();
+        return patterns_;
+    }
 
     // Draws pattern PatternIndex at (X, Y) on Dest (with the colour key when Transparent).
     void DrawPattern(TDirectDrawSurface& dest, int x, int y, int patternIndex);
@@ -96,6 +111,7 @@ class TPictureCollectionItem : public THashCollectionItem, public TStreamObject 
     TPicture picture_;
     TColor transparentColor_ = 0;
     bool ready_ = false;
+    bool rebuildDue_ = false;
     std::vector<std::unique_ptr<TDirectDrawSurface>> surfaces_;
     std::vector<TPictureCollectionItemPattern> patterns_;
 };
@@ -131,8 +147,11 @@ class TPictureCollection : public THashCollection, public TStreamCollection {
     void AttachDisplay(TDXDraw& device);
     // Releases every item's surfaces and forgets the device.
     void DetachDisplay();
-    // Rebuilds every item's surfaces, in index order.
+    // Rebuilds every item's surfaces, each when it is first used (RebuildSurfacesWhenUsed).
     void RebuildSurfaces();
+    // Builds the surfaces of the first item whose rebuild is still due; false when none is (the
+    // main loop calls this while it waits for the next frame, so that no first use has to).
+    bool BuildNextDueSurfaces();
     // The display the collection is attached to, or null.
     TDXDraw* DXDraw() const { return dxDraw_; }
     // True when the device is set and initialised.

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <initializer_list>
@@ -157,9 +159,19 @@ bool IsSoftwareGl(SDL_Renderer* renderer) {
 // is used and the question is asked again at the next start.
 RendererChoice ProbeRendererInChild() {
     std::fflush(nullptr);
+    // The child's end is signalled by SIGCHLD, held back meanwhile, so that the wait below wakes
+    // the moment the child is done instead of sleeping in steps.
+    sigset_t childEnded, previous;
+    sigemptyset(&childEnded);
+    sigaddset(&childEnded, SIGCHLD);
+    sigprocmask(SIG_BLOCK, &childEnded, &previous);
     const pid_t pid = fork();
-    if (pid < 0) return RendererChoice::Unknown;
+    if (pid < 0) {
+        sigprocmask(SIG_SETMASK, &previous, nullptr);
+        return RendererChoice::Unknown;
+    }
     if (pid == 0) {
+        sigprocmask(SIG_SETMASK, &previous, nullptr);
         int verdict = 2;
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
             SDL_Window* w = SDL_CreateWindow("probe", 0, 0, 64, 64, SDL_WINDOW_HIDDEN);
@@ -169,22 +181,37 @@ RendererChoice ProbeRendererInChild() {
         _exit(verdict); // no clean-up: the display server drops the child's window
     }
     // A driver that hangs must not keep the game from starting: give it five seconds.
-    int status = 0;
-    for (int waited = 0; waited < 5000; waited += 5) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    RendererChoice choice = RendererChoice::Software;
+    for (;;) {
+        int status = 0;
         const pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid) {
-            if (!WIFEXITED(status)) return RendererChoice::Software;
-            const int verdict = WEXITSTATUS(status);
-            return verdict == 0   ? RendererChoice::Accelerated
-                   : verdict == 1 ? RendererChoice::Software
-                                  : RendererChoice::Unknown;
+            const int verdict = WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+            choice = verdict == 0   ? RendererChoice::Accelerated
+                     : verdict == 1 ? RendererChoice::Software
+                                    : RendererChoice::Unknown;
+            break;
         }
-        if (done < 0) return RendererChoice::Unknown;
-        usleep(5000);
+        if (done < 0) {
+            choice = RendererChoice::Unknown;
+            break;
+        }
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::nanoseconds(0)) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            break;
+        }
+        // Any child's end wakes the wait; it also looks again every 50 ms, for a caller whose
+        // other threads could take the signal.
+        const auto ns =
+            std::min<int64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(left).count(), 50000000);
+        const timespec wait{time_t(ns / 1000000000), long(ns % 1000000000)};
+        sigtimedwait(&childEnded, nullptr, &wait);
     }
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    return RendererChoice::Software;
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    return choice;
 }
 
 namespace {

@@ -30,7 +30,7 @@ bool ResolveFontFace(const std::string& face, bool bold, FontFace& out);
 int PointsToPixels(int points);
 
 // The font for a face, size in points and weight; null when no file can be opened. Each
-// combination is opened once; later calls return the same font.
+// combination is opened once; later calls return the same font. One thread at a time.
 Font* OpenFont(const std::string& face, int points, bool bold);
 
 // Width in pixels of 8-bit (Latin-1) text in the font; 0 for an empty text or no font.

@@ -5,6 +5,7 @@
 
 #include "engine/DXDraw.h"
 #include "engine/SurfaceCanvas.h"
+#include "platform/Text.h"
 #include "stage/Game.h"
 
 const std::array<const char*, TextStyleCount + 1> FontNames = {
@@ -58,6 +59,12 @@ void PrintText(const std::string& text, int x, int y, bool centred) {
     // Real division, truncated toward zero: a 7-pixel text centred on 100 starts at 96.
     const int left = centred ? int(std::trunc(x - MeasureText(text) / 2.0)) : x;
     canvas->TextOut(left, y, text);
+}
+
+void OpenTextStyleFonts() {
+    // The canvas opens a style's font by the same face, size and weight (UseTextStyle).
+    for (int n = 1; n <= TextStyleCount; ++n)
+        platform::OpenFont(FontNames[size_t(n)], FontSizes[size_t(n)], FontBold[size_t(n)]);
 }
 
 void PrepareTextStyles() {

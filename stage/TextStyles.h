@@ -42,3 +42,6 @@ void PrintText(const std::string& text, int x, int y, bool centred);
 // Opens the fonts of all thirteen styles now (at start-up), so that the first frame showing a
 // style does not pause to find and open its font. The canvas keeps its current font.
 void PrepareTextStyles();
+// Opens the same fonts without a canvas. Start-up runs it on the font thread while the window
+// opens (nothing else may use the fonts meanwhile); PrepareTextStyles then finds them open.
+void OpenTextStyleFonts();

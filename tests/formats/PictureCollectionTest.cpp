@@ -334,6 +334,73 @@ TEST_F(ImageListFixture, SurfacesFollowTheDisplayLifecycle) {
     EXPECT_TRUE(list().FindItem("Strip").Surfaces().empty());
 }
 
+TEST_F(ImageListFixture, EachPictureIsCopiedOntoItsSurfacesWhenFirstUsed) {
+    // Two pictures: A is 16 x 8 in two 8 x 8 patterns (one 16 x 8 surface), B is 8 x 8.
+    TPictureCollectionItem& a = list().Add();
+    a.SetName("A");
+    Paint(a, 16, 8, Gradient);
+    a.PatternWidth = 8;
+    a.PatternHeight = 8;
+    TPictureCollectionItem& b = list().Add();
+    b.SetName("B");
+    Paint(b, 8, 8, Gradient);
+    draw.InitializeDisplay();
+
+    // Whatever reads or draws A copies A, and only A. Pattern 1 starts at x = 8, whose first
+    // pixel is Gradient(8, 0) = RGB(8, 0, 8) -> 5-6-5 (8 >> 3) << 11 | 0 | 8 >> 3 = 0x0801.
+    TDirectDrawSurface dest(&draw);
+    dest.SetSize(8, 8);
+    struct Reader {
+        const char* what;
+        std::function<void()> read;
+    };
+    const Reader readers[] = {
+        {"DrawPattern",
+         [&] {
+             a.DrawPattern(dest, 0, 0, 1);
+             EXPECT_EQ(dest.PixelAt(0, 0), 0x0801);
+         }},
+        {"DrawRotated",
+         [&] {
+             a.DrawRotated(dest, 0, 0, 8, 8, 1, 0, 0, 0);
+             EXPECT_EQ(dest.PixelAt(0, 0), 0x0801);
+         }},
+        {"SurfaceOfPattern", [&] { EXPECT_NE(a.SurfaceOfPattern(1), nullptr); }},
+        {"PatternBounds",
+         [&] {
+             EXPECT_EQ(a.PatternBounds(1), (TRect{8, 0, 16, 8}));
+         }},
+        {"NumPatterns", [&] { EXPECT_EQ(a.NumPatterns(), 2); }},
+        {"Surfaces", [&] { EXPECT_EQ(a.Surfaces().size(), 1u); }},
+        {"Patterns", [&] { EXPECT_EQ(a.Patterns().size(), 2u); }},
+    };
+    for (const Reader& r : readers) {
+        dest.FillAll(0);
+        draw.RestoreSurfaces(); // every picture due again
+        ASSERT_TRUE(a.SurfacesDue() && b.SurfacesDue()) << r.what;
+        r.read();
+        EXPECT_FALSE(a.SurfacesDue()) << r.what;
+        EXPECT_TRUE(b.SurfacesDue()) << r.what << ": a picture nobody used stays due";
+    }
+
+    // The idle copy takes the due pictures one at a time, in list order, until none is left.
+    draw.RestoreSurfaces();
+    EXPECT_TRUE(list().BuildNextDueSurfaces());
+    EXPECT_FALSE(a.SurfacesDue());
+    EXPECT_TRUE(b.SurfacesDue());
+    EXPECT_TRUE(list().BuildNextDueSurfaces());
+    EXPECT_FALSE(b.SurfacesDue());
+    EXPECT_EQ(b.Surfaces().size(), 1u);
+    EXPECT_FALSE(list().BuildNextDueSurfaces());
+
+    // A display that is gone leaves nothing due (and nothing to copy).
+    draw.RestoreSurfaces();
+    draw.FinalizeDisplay();
+    EXPECT_FALSE(a.SurfacesDue());
+    EXPECT_FALSE(list().BuildNextDueSurfaces());
+    EXPECT_TRUE(a.Surfaces().empty());
+}
+
 TEST_F(ImageListFixture, AttachingToADisplayThatIsNotInitialisedFails) {
     try {
         list().AttachDisplay(draw);

@@ -1,10 +1,12 @@
-// The main form on the headless harness: start-up with and without saves, the display switch,
-// minimising and focus, and what happens when a data file is missing.
+// The main form on the headless harness: start-up with and without saves, the pictures copied
+// while the loop waits, the display switch, minimising and focus, and what happens when a data
+// file is missing.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "Harness.h"
+#include "app/Application.h"
 #include "engine/Errors.h"
 #include "platform/KeyCodes.h"
 #include "race/RaceState.h"
@@ -57,6 +59,61 @@ TEST(Form, RefusedFullScreenRaisesTheDisplayError) {
     } catch (const EDXDrawError& e) {
         EXPECT_STREQ(e.what(), "Display mode cannot be changed (800x600 16bit)");
     }
+}
+
+TEST(Form, PicturesOffTheFirstFrameAreCopiedWhileTheLoopWaitsAfterIt) {
+    GameHarness game;
+    TPictureCollection& menu = game.Form().MDXImageList.Items();
+    TPictureCollection& race = game.Form().MDXImageList3.Items();
+    auto due = [&] {
+        int n = 0;
+        for (TPictureCollection* list : {&menu, &race})
+            for (int i = 0; i < list->Count(); ++i)
+                n += list->Items(i)->SurfacesDue() ? 1 : 0;
+        return n;
+    };
+    // Start-up copies only what the menu is built from: the help pages and the race are still due.
+    EXPECT_TRUE(menu.FindItem("Help1").SurfacesDue());
+    EXPECT_TRUE(race.FindItem("Land").SurfacesDue());
+    const int atStart = due();
+
+    // Before the first frame is on the screen the wait copies nothing.
+    RunLoopOnce(game.Form(), game.Window(), true);
+    EXPECT_EQ(due(), atStart);
+    ASSERT_TRUE(game.Step(1));
+    ASSERT_EQ(game.Form().MDXDraw.PresentCount(), 1u);
+    const int afterFirstFrame = due();
+    ASSERT_GT(afterFirstFrame, 0);
+
+    // 9 ms before the next frame there is no time for a copy.
+    game.Clock().Advance(6);
+    RunLoopOnce(game.Form(), game.Window(), true);
+    EXPECT_EQ(due(), afterFirstFrame);
+
+    // With a whole interval ahead each pass copies one picture, until none is due.
+    ASSERT_TRUE(game.Step(1));
+    int passes = 0;
+    while (due() > 0 && passes <= afterFirstFrame) {
+        const int before = due();
+        RunLoopOnce(game.Form(), game.Window(), true);
+        EXPECT_EQ(due(), before - 1);
+        ++passes;
+    }
+    EXPECT_EQ(due(), 0);
+    EXPECT_EQ(passes, afterFirstFrame);
+    EXPECT_EQ(game.Form().MDXDraw.PresentCount(), 2u) << "copying draws no frame";
+}
+
+TEST(Form, TheWindowsFirstFocusDoesNotHoldBackTheFirstFrame) {
+    GameHarness game;
+    // The first frame is due an interval after the display started; the focus the window gets
+    // when it first appears arrives just then.
+    game.Clock().Advance(15);
+    platform::Event e;
+    e.Kind = platform::EventKind::Activated;
+    game.Window().Inject(e);
+    RunLoopOnce(game.Form(), game.Window(), false);
+    EXPECT_EQ(game.Form().MDXDraw.PresentCount(), 1u);
 }
 
 TEST(Form, DeactivationFreezesTheLoopAndReactivationResumesWithLagOne) {
