@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/KeyCodes.h"
+#include "platform/PictureScaler.h"
 #include "platform/Window.h"
 #include "platform/WindowLayout.h"
 
@@ -341,23 +342,21 @@ class SdlWindow : public Window {
     bool Present(const uint16_t* pixels, int width, int height, int pitchPixels) override {
         (void)width;
         (void)height;
-        if (lost_ || !texture_) return false;
+        if (lost_ || (!direct_ && !texture_)) return false;
         // A frame like the one on the screen (a still menu) is not scaled and sent again; the
-        // window repaints itself from the texture when it needs to.
-        const size_t rowBytes = size_t(width_) * 2;
-        bool same = hasFrame_ && shown_ && last_.size() == rowBytes * size_t(height_);
+        // window repaints itself from the last frame when it needs to.
+        const size_t row = size_t(width_), rowBytes = row * 2;
+        bool same = hasFrame_ && shown_ && last_.size() == row * size_t(height_);
         for (int y = 0; same && y < height_; ++y)
-            same = std::memcmp(last_.data() + rowBytes * size_t(y), pixels + size_t(y) * size_t(pitchPixels),
+            same = std::memcmp(last_.data() + row * size_t(y), pixels + size_t(y) * size_t(pitchPixels),
                                rowBytes) == 0;
         if (same) return true;
-        last_.resize(rowBytes * size_t(height_));
+        last_.resize(row * size_t(height_));
         for (int y = 0; y < height_; ++y)
-            std::memcpy(last_.data() + rowBytes * size_t(y), pixels + size_t(y) * size_t(pitchPixels),
-                        rowBytes);
-        if (SDL_UpdateTexture(texture_, nullptr, pixels, pitchPixels * 2) != 0) return false;
+            std::memcpy(last_.data() + row * size_t(y), pixels + size_t(y) * size_t(pitchPixels), rowBytes);
+        if (!direct_ && SDL_UpdateTexture(texture_, nullptr, pixels, pitchPixels * 2) != 0) return false;
         hasFrame_ = true;
-        stageStale_ = true;
-        return Draw();
+        return Draw(false);
     }
 
     WindowSettings CurrentSettings() const override {
@@ -467,8 +466,10 @@ class SdlWindow : public Window {
 
   private:
     // Draws the last frame into the window as it is now: black bars, the picture enlarged by a
-    // whole factor with sharp pixels into the stage, and the stage filtered to the final size.
-    bool Draw() {
+    // whole factor with sharp pixels, and then filtered to the final size. `whole` when all of
+    // the window must be painted again (it was uncovered or resized).
+    bool Draw(bool whole) {
+        if (direct_) return DrawDirect(whole);
         int dw = 0, dh = 0;
         if (SDL_GetRendererOutputSize(renderer_, &dw, &dh) != 0) return false;
         const PictureLayout l = FitPicture({dw, dh}, {width_, height_});
@@ -491,13 +492,9 @@ class SdlWindow : public Window {
             const SDL_Rect dst{p.X, p.Y, p.W, p.H}; // (the picture)
             SDL_Texture* source = texture_;
             if (l.Smooth && Stage(l.WholeScale)) {
-                if (!handStage_) {
-                    SDL_SetRenderTarget(renderer_, stage_);
-                    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-                    SDL_SetRenderTarget(renderer_, nullptr);
-                } else if (stageStale_ && !FillStage()) {
-                    return false;
-                }
+                SDL_SetRenderTarget(renderer_, stage_);
+                SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+                SDL_SetRenderTarget(renderer_, nullptr);
                 source = stage_;
             }
             // Without a stage (a renderer that cannot draw into textures) the picture is filtered
@@ -510,35 +507,19 @@ class SdlWindow : public Window {
         return true;
     }
 
-    // The stage texture for a whole factor, in the window's own pixel format so that the software
-    // path filters it without converting; false when the renderer cannot draw into textures.
+    // The stage texture for a whole factor, in the window's own pixel format; false when the
+    // renderer cannot draw into textures.
     bool Stage(int factor) {
         if (stage_ && stageFactor_ == factor) return true;
         if (stage_) SDL_DestroyTexture(stage_);
         stage_ = nullptr;
         stageFactor_ = 0;
-        handStage_ = false;
         SDL_RendererInfo info;
         if (SDL_GetRendererInfo(renderer_, &info) != 0 || !(info.flags & SDL_RENDERER_TARGETTEXTURE))
             return false;
         Uint32 format = SDL_GetWindowPixelFormat(window_);
         if (format == SDL_PIXELFORMAT_UNKNOWN || SDL_BYTESPERPIXEL(format) != 4)
             format = SDL_PIXELFORMAT_ARGB8888;
-        // On the software renderer the processor does the enlarging anyway: a plain loop over a
-        // colour table does it in a fraction of the time of the renderer's general scaled copy
-        // (at the picture's own size the renderer's plain conversion is as fast).
-        if (factor > 1 && (info.flags & SDL_RENDERER_SOFTWARE) && LearnColours(format, factor)) {
-            stage_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_STREAMING, width_ * factor,
-                                       height_ * factor);
-            if (stage_) {
-                SDL_SetTextureScaleMode(stage_, SDL_ScaleModeLinear);
-                SDL_SetTextureBlendMode(stage_, SDL_BLENDMODE_NONE);
-                stageFactor_ = factor;
-                handStage_ = true;
-                stageStale_ = true;
-                return true;
-            }
-        }
         stage_ =
             SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_TARGET, width_ * factor, height_ * factor);
         if (!stage_)
@@ -551,98 +532,77 @@ class SdlWindow : public Window {
         return true;
     }
 
-    // Learns from the renderer itself what its sharp enlarging of the picture by `factor` makes
-    // of each of the 65536 picture colours in the stage's format, on a test picture of the real
-    // size holding every colour, so that the hand-made stage below is the same to the bit. False
-    // (use the renderer's own copy) when the renderer's result is anything but each picture pixel
-    // repeated factor x factor times in one colour per picture colour.
-    bool LearnColours(Uint32 format, int factor) {
-        if (colourFormat_ == format && colourFactor_ == factor && colours_.size() == 65536) return true;
-        colours_.clear();
-        colourFormat_ = 0;
-        colourFactor_ = 0;
-        const size_t w = size_t(width_), h = size_t(height_), f = size_t(factor);
-        if (w * h < 65536) return false;
-        std::vector<uint32_t> colours(65536);
-        std::vector<bool> known(65536, false);
-        std::vector<uint16_t> every(w * h);
-        std::vector<uint32_t> out(w * h * f * f);
-        // The second picture mixes the colours' places (an odd multiplier permutes them), so a
-        // renderer that took its pixels from anywhere but straight under them is caught there.
-        for (uint32_t multiplier : {1u, 40503u}) {
-            for (size_t i = 0; i < every.size(); ++i)
-                every[i] = uint16_t(uint32_t(i) * multiplier);
-            SDL_Texture* from = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565,
-                                                  SDL_TEXTUREACCESS_STREAMING, width_, height_);
-            SDL_Texture* to = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_TARGET, width_ * factor,
-                                                height_ * factor);
-            bool ok = from && to && SDL_SetTextureBlendMode(from, SDL_BLENDMODE_NONE) == 0 &&
-                      SDL_UpdateTexture(from, nullptr, every.data(), width_ * 2) == 0 &&
-                      SDL_SetRenderTarget(renderer_, to) == 0 &&
-                      SDL_RenderCopy(renderer_, from, nullptr, nullptr) == 0 &&
-                      SDL_RenderReadPixels(renderer_, nullptr, format, out.data(), width_ * factor * 4) == 0;
-            SDL_SetRenderTarget(renderer_, nullptr);
-            if (from) SDL_DestroyTexture(from);
-            if (to) SDL_DestroyTexture(to);
-            if (!ok) return false;
-            for (size_t y = 0; y < h * f; ++y)
-                for (size_t x = 0; x < w * f; ++x) {
-                    const uint16_t v = every[(y / f) * w + x / f];
-                    const uint32_t c = out[y * w * f + x];
-                    if (!known[v]) {
-                        known[v] = true;
-                        colours[v] = c;
-                    } else if (colours[v] != c) {
-                        return false;
-                    }
-                }
+    // Without a GPU the processor does all of the enlarging anyway, and our own scaler does it
+    // straight into the window's pixels in a fraction of the time of the software renderer's
+    // general copies (one conversion, a sharp stage and a filtered stretch, each a full pass).
+    bool DrawDirect(bool whole) {
+        SDL_Surface* s = SDL_GetWindowSurface(window_); // a new one after each resize
+        if (!s) return false;
+        PixelFormat32 format;
+        if (!DirectFormat(s->format, format)) return false;
+        const PictureLayout l = FitPicture({s->w, s->h}, {width_, height_});
+        const Rect& p = l.Picture;
+        const Size target{p.W, p.H};
+        if (!(plan_.Target == target) || plan_.WholeScale != l.WholeScale || !(plan_.Format == format))
+            plan_ = PlanScale({width_, height_}, target, l.WholeScale, format);
+        // The bars are painted when the surface is new (or was painted over), not every frame.
+        whole = whole || s != painted_ || s->w != paintedSize_.W || s->h != paintedSize_.H;
+        if (SDL_MUSTLOCK(s) && SDL_LockSurface(s) != 0) return false;
+        if (whole) {
+            const Uint32 black = SDL_MapRGB(s->format, 0, 0, 0);
+            if (p.W <= 0 || p.H <= 0) {
+                SDL_FillRect(s, nullptr, black);
+            } else {
+                const SDL_Rect bars[4] = {{0, 0, s->w, p.Y},
+                                          {0, p.Y + p.H, s->w, s->h - p.Y - p.H},
+                                          {0, p.Y, p.X, p.H},
+                                          {p.X + p.W, p.Y, s->w - p.X - p.W, p.H}};
+                SDL_FillRects(s, bars, 4, black);
+            }
         }
-        colours_ = std::move(colours);
-        colourFormat_ = format;
-        colourFactor_ = factor;
+        if (p.W > 0 && p.H > 0 && last_.size() == size_t(width_) * size_t(height_))
+            ScalePicture(plan_, last_.data(), width_,
+                         static_cast<uint8_t*>(s->pixels) + size_t(p.Y) * size_t(s->pitch) + size_t(p.X) * 4,
+                         s->pitch);
+        if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
+        painted_ = s;
+        paintedSize_ = {s->w, s->h};
+        if (whole || p.W <= 0 || p.H <= 0) return SDL_UpdateWindowSurface(window_) == 0;
+        const SDL_Rect changed{p.X, p.Y, p.W, p.H};
+        return SDL_UpdateWindowSurfaceRects(window_, &changed, 1) == 0;
+    }
+
+    // The window's pixels as our scaler writes them: four bytes, whole 8-bit channels.
+    static bool DirectFormat(const SDL_PixelFormat* f, PixelFormat32& out) {
+        if (!f || f->BytesPerPixel != 4 || f->Rloss || f->Gloss || f->Bloss) return false;
+        if (f->Rshift % 8 || f->Gshift % 8 || f->Bshift % 8) return false;
+        out.RedShift = f->Rshift;
+        out.GreenShift = f->Gshift;
+        out.BlueShift = f->Bshift;
+        out.AlphaMask = f->Amask;
         return true;
     }
 
-    // Enlarges the last frame into the (streaming) stage by repeating each pixel.
-    bool FillStage() {
-        const size_t rowBytes = size_t(width_) * 2;
-        if (last_.size() != rowBytes * size_t(height_) || colours_.size() != 65536) return true;
-        void* target = nullptr;
-        int pitch = 0;
-        if (SDL_LockTexture(stage_, nullptr, &target, &pitch) != 0) return false;
-        const int f = stageFactor_;
-        const size_t rowOut = size_t(width_) * size_t(f) * 4;
-        for (int y = 0; y < height_; ++y) {
-            uint8_t* first = static_cast<uint8_t*>(target) + size_t(pitch) * size_t(y) * size_t(f);
-            uint32_t* o = reinterpret_cast<uint32_t*>(first);
-            const uint8_t* in = last_.data() + rowBytes * size_t(y);
-            for (int x = 0; x < width_; ++x) {
-                uint16_t v;
-                std::memcpy(&v, in + size_t(x) * 2, 2);
-                const uint32_t c = colours_[v];
-                for (int k = 0; k < f; ++k)
-                    *o++ = c;
-            }
-            for (int k = 1; k < f; ++k)
-                std::memcpy(first + size_t(pitch) * size_t(k), first, rowOut);
-        }
-        SDL_UnlockTexture(stage_);
-        stageStale_ = false;
+    // The size of what the picture is drawn into, in pixels.
+    bool DrawableSize(int& w, int& h) const {
+        if (!direct_) return SDL_GetRendererOutputSize(renderer_, &w, &h) == 0;
+        SDL_Surface* s = SDL_GetWindowSurface(window_);
+        if (!s) return false;
+        w = s->w;
+        h = s->h;
         return true;
     }
 
     // Shows the last frame again when the window needs it while the frame loop may be frozen
     // (uncovered, resized, maximised: the frame timer runs only while the game is active).
     void Repaint() {
-        if (hasFrame_ && !lost_ && texture_) Draw();
+        if (hasFrame_ && !lost_ && (direct_ || texture_)) Draw(true);
     }
 
     bool CreateRenderer() {
         last_.clear();
+        direct_ = false;
         stageFactor_ = 0;
-        handStage_ = false;
-        colours_.clear(); // learnt from the renderer that is going
-        colourFactor_ = 0;
         stage_ = nullptr; // textures die with their renderer
         if (rendererChoice_ == RendererChoice::Accelerated || SDL_GetHint(SDL_HINT_RENDER_DRIVER))
             renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
@@ -657,7 +617,18 @@ class SdlWindow : public Window {
             renderer_ = nullptr;
             rendererChoice_ = RendererChoice::Software;
         }
-        if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+        if (!renderer_) {
+            // The software path: our own scaler into the window's pixels, where they are in a
+            // format it writes; otherwise SDL's software renderer.
+            PixelFormat32 format;
+            SDL_Surface* s = SDL_GetWindowSurface(window_);
+            if (s && DirectFormat(s->format, format)) {
+                direct_ = true;
+                painted_ = nullptr;
+                return true;
+            }
+            renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+        }
         if (!renderer_) return false;
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width_,
                                      height_);
@@ -669,7 +640,7 @@ class SdlWindow : public Window {
     bool ToPicture(int x, int y, int& px, int& py) const {
         int ww = 0, wh = 0, dw = 0, dh = 0;
         SDL_GetWindowSize(window_, &ww, &wh);
-        if (SDL_GetRendererOutputSize(renderer_, &dw, &dh) != 0) return false;
+        if (!DrawableSize(dw, dh)) return false;
         return WindowToPicture(FitPicture({dw, dh}, {width_, height_}), {ww, wh}, {dw, dh}, x, y, px, py,
                                {width_, height_});
     }
@@ -900,13 +871,12 @@ class SdlWindow : public Window {
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr; // the last frame, picture size
     SDL_Texture* stage_ = nullptr;   // the frame enlarged by stageFactor_ (nearest-neighbour)
-    std::vector<uint8_t> last_;      // the pixels of the frame on the screen
+    std::vector<uint16_t> last_;     // the pixels of the frame on the screen
     int stageFactor_ = 0;
-    bool handStage_ = false;        // the stage is filled by FillStage, not by the renderer
-    bool stageStale_ = true;        // the stage does not hold the last frame yet
-    std::vector<uint32_t> colours_; // picture colour -> stage pixel, as the renderer makes it
-    Uint32 colourFormat_ = 0;
-    int colourFactor_ = 0;
+    bool direct_ = false;            // no renderer: our scaler writes into the window's surface
+    ScalePlan plan_;                 // (the direct path) for the window's present size
+    SDL_Surface* painted_ = nullptr; // the surface whose bars were painted, and its size
+    Size paintedSize_;
     SDL_Cursor* hand_ = nullptr;
     int width_, height_;
     RendererChoice rendererChoice_ = RendererChoice::Unknown;

@@ -241,3 +241,21 @@ TEST(SurfaceLocks, DoNotNest) {
     s.UnlockPixels();
     EXPECT_TRUE(s.LockPixels(nullptr, lock));
 }
+
+TEST(SurfaceFill, EveryPixelTakesTheColourWhetherOrNotItsTwoBytesAreAlike) {
+    // Black and other colours with two alike bytes take the block fill; the rest the pixel loop.
+    for (uint16_t colour : {uint16_t(0x0000), uint16_t(0xFFFF), uint16_t(0xABAB), uint16_t(0x1234),
+                            uint16_t(0x00FF), uint16_t(0xF800)}) {
+        TDirectDrawSurface s;
+        s.SetSize(7, 5);
+        s.PixelAt(6, 4) = kUntouched;
+        ASSERT_TRUE(s.FillAll(colour));
+        int wrong = 0;
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 7; ++x)
+                wrong += s.PixelAt(x, y) != colour;
+        EXPECT_EQ(wrong, 0) << std::hex << colour;
+    }
+    TDirectDrawSurface empty;
+    EXPECT_FALSE(empty.FillAll(0)) << "no pixels";
+}
