@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -471,7 +472,7 @@ class SdlWindow : public Window {
     bool Draw(bool whole) {
         if (direct_) return DrawDirect(whole);
         int dw = 0, dh = 0;
-        if (SDL_GetRendererOutputSize(renderer_, &dw, &dh) != 0) return false;
+        if (!DrawableSize(dw, dh)) return false;
         const PictureLayout l = FitPicture({dw, dh}, {width_, height_});
         const Rect& p = l.Picture;
         SDL_SetRenderTarget(renderer_, nullptr);
@@ -481,12 +482,9 @@ class SdlWindow : public Window {
             SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
             SDL_RenderClear(renderer_);
         } else if (!(p == Rect{0, 0, dw, dh})) {
-            const SDL_Rect bars[4] = {{0, 0, dw, p.Y},
-                                      {0, p.Y + p.H, dw, dh - p.Y - p.H},
-                                      {0, p.Y, p.X, p.H},
-                                      {p.X + p.W, p.Y, dw - p.X - p.W, p.H}};
+            const std::array<SDL_Rect, 4> bars = Bars(p, dw, dh);
             SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-            SDL_RenderFillRects(renderer_, bars, 4);
+            SDL_RenderFillRects(renderer_, bars.data(), 4);
         }
         if (p.W > 0 && p.H > 0) {
             const SDL_Rect dst{p.X, p.Y, p.W, p.H}; // (the picture)
@@ -553,11 +551,8 @@ class SdlWindow : public Window {
             if (p.W <= 0 || p.H <= 0) {
                 SDL_FillRect(s, nullptr, black);
             } else {
-                const SDL_Rect bars[4] = {{0, 0, s->w, p.Y},
-                                          {0, p.Y + p.H, s->w, s->h - p.Y - p.H},
-                                          {0, p.Y, p.X, p.H},
-                                          {p.X + p.W, p.Y, s->w - p.X - p.W, p.H}};
-                SDL_FillRects(s, bars, 4, black);
+                const std::array<SDL_Rect, 4> bars = Bars(p, s->w, s->h);
+                SDL_FillRects(s, bars.data(), 4, black);
             }
         }
         if (p.W > 0 && p.H > 0 && last_.size() == size_t(width_) * size_t(height_))
@@ -570,6 +565,15 @@ class SdlWindow : public Window {
         if (whole || p.W <= 0 || p.H <= 0) return SDL_UpdateWindowSurface(window_) == 0;
         const SDL_Rect changed{p.X, p.Y, p.W, p.H};
         return SDL_UpdateWindowSurfaceRects(window_, &changed, 1) == 0;
+    }
+
+    // The black bars above, below, left and right of the picture in a drawable of w x h (empty
+    // where the picture reaches the edge).
+    static std::array<SDL_Rect, 4> Bars(const Rect& p, int w, int h) {
+        return {{{0, 0, w, p.Y},
+                 {0, p.Y + p.H, w, h - p.Y - p.H},
+                 {0, p.Y, p.X, p.H},
+                 {p.X + p.W, p.Y, w - p.X - p.W, p.H}}};
     }
 
     // The window's pixels as our scaler writes them: four bytes, whole 8-bit channels.
