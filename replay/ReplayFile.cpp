@@ -185,7 +185,8 @@ std::string ReadFrames(TByteReader& in, TReplay& r) {
     const uint32_t count = in.U32();
     if (in.Failed()) return "truncated in the frame runs";
     if (count > in.Remaining() / MinRunBytes)
-        return Format("run count %u over the %zu bytes left", unsigned(count), in.Remaining());
+        return Format("truncated in the frame runs: run count %u needs more than the %zu bytes left",
+                      unsigned(count), in.Remaining());
     if (count > r.Claimed.Frames)
         return Format("run count %u over the frames %u", unsigned(count), unsigned(r.Claimed.Frames));
     std::vector<TFrameRun> runs;
@@ -214,7 +215,8 @@ std::string ReadEvents(TByteReader& in, TReplay& r, const TReadLimits& limits) {
     if (count > limits.MaxEvents)
         return Format("event count %u over the limit %u", unsigned(count), unsigned(limits.MaxEvents));
     if (count > in.Remaining() / EventBytes)
-        return Format("event count %u over the %zu bytes left", unsigned(count), in.Remaining());
+        return Format("truncated in the events: event count %u needs more than the %zu bytes left",
+                      unsigned(count), in.Remaining());
     r.Events.resize(count);
     for (TEvent& e : r.Events) {
         e.Frame = in.U32();
@@ -229,7 +231,8 @@ std::string ReadCheckpoints(TByteReader& in, TReplay& r) {
     const uint32_t count = in.U32();
     if (in.Failed()) return "truncated in the checkpoints";
     if (count > in.Remaining() / CheckpointBytes)
-        return Format("checkpoint count %u over the %zu bytes left", unsigned(count), in.Remaining());
+        return Format("truncated in the checkpoints: checkpoint count %u needs more than the %zu bytes left",
+                      unsigned(count), in.Remaining());
     std::string p = CheckpointsProblem(count, r.Claimed.Frames);
     if (!p.empty()) return p;
     r.Checkpoints.resize(count);
@@ -301,7 +304,8 @@ TReadResult DecodeReplay(const uint8_t* data, size_t size, const TReadLimits& li
     if (!(p = ReadFrames(in, r)).empty()) return Refuse(p);
     if (!(p = ReadEvents(in, r, limits)).empty()) return Refuse(p);
     if (!(p = ReadCheckpoints(in, r)).empty()) return Refuse(p);
-    if (in.Remaining() != 0) return Refuse(Format("%zu bytes after the checkpoints", in.Remaining()));
+    if (in.Remaining() != 0)
+        return Refuse(Format("unread bytes after the checkpoints (%zu)", in.Remaining()));
     result.Ok = true;
     return result;
 }
