@@ -4,6 +4,7 @@
 
 #include "engine/PictureCollection.h"
 #include "race/Effects.h"
+#include "race/Headings.h"
 #include "race/RaceMedia.h"
 #include "race/RaceState.h"
 #include "race/Random.h"
@@ -233,8 +234,7 @@ void TMyCarSprite::Respawn() {
 
 void TMyCarSprite::FireBeam() {
     double x = MidX, y = MidY;
-    const double a = Heading * AngleUnit;
-    const double dx = 2 * std::sin(a), dy = 2 * std::cos(a);
+    const double dx = 2 * HeadingSin(Heading), dy = 2 * HeadingCos(Heading);
     bool hit = false;
     do {
         x += dx;
@@ -379,7 +379,7 @@ void TMyCarSprite::Advance(int moveCount) {
     // Geometry, taken before this frame's move.
     MidX = X + Width / 2.0;
     MidY = Y + Height / 2.0;
-    const double s = std::sin(Heading * AngleUnit);
+    const double s = HeadingSin(Heading);
     DriftX = s * Speed * VelocityScale;
     ScrollStep = Speed * VelocityScale;
 
